@@ -1,0 +1,115 @@
+// arithmetic.cpp: + - * / and the six comparisons, on 32-bit integers that wrap around.
+
+#include <cstdint>
+
+#include "builtins/builtin_table.h"
+#include "driver/fail.h"
+#include "eval/eval.h"
+
+namespace cellisp {
+namespace {
+
+// The messages of one operation: fixed texts, or (when `name` is set) formats filled in with the name.
+struct OperatorMessages {
+    const char* arity;
+    const char* type;
+    const char* name;
+};
+
+[[noreturn]] void fail_operator(const char* text, const char* name, int status) {
+    if (name != nullptr) fail_named(text, name, status);
+    fail(text, status);
+}
+
+struct Operands {
+    std::int32_t a;
+    std::int32_t b;
+};
+
+// Both arguments are evaluated, first then second, before either is checked.
+Operands evaluate_operands(Cell* args, BindingTable* table, const OperatorMessages& messages) {
+    if (list_length(args) != 2) fail_operator(messages.arity, messages.name, 5);
+    Cell* a = eval(pair_head(args), table);
+    Cell* b = eval(pair_head(pair_tail(args)), table);
+    if (a->kind != CellKind::Integer || b->kind != CellKind::Integer) {
+        fail_operator(messages.type, messages.name, 6);
+    }
+    const Operands operands{integer_value(a), integer_value(b)};
+    release_value(a);
+    release_value(b);
+    return operands;
+}
+
+// Arithmetic is done on unsigned 32-bit values, which wrap by definition, and read back as signed.
+std::int32_t wrap(std::uint32_t value) { return static_cast<std::int32_t>(value); }
+std::uint32_t bits(std::int32_t value) { return static_cast<std::uint32_t>(value); }
+
+OperatorMessages comparison(int index) { return {msg::named_arity, msg::named_type, builtin_names[index]}; }
+
+Cell* truth(bool value) { return new_integer(value ? 1 : 0); }
+
+}  // namespace
+
+Cell* builtin_plus(Cell* args, BindingTable* table) {
+    const Operands o = evaluate_operands(args, table, {msg::plus_arity, msg::plus_type, nullptr});
+    return new_integer(wrap(bits(o.a) + bits(o.b)));
+}
+
+Cell* builtin_minus(Cell* args, BindingTable* table) {
+    const long count = list_length(args);
+    if (count < 1 || count > 2) fail(msg::minus_arity, 5);
+    if (count == 2) {
+        const Operands o = evaluate_operands(args, table, {msg::minus_arity, msg::minus_type, nullptr});
+        return new_integer(wrap(bits(o.a) - bits(o.b)));
+    }
+    Cell* a = eval(pair_head(args), table);
+    if (a->kind != CellKind::Integer) fail(msg::minus_type, 6);
+    const std::int32_t value = integer_value(a);
+    release_value(a);
+    return new_integer(wrap(0u - bits(value)));  // the negation of -2147483648 is itself
+}
+
+Cell* builtin_times(Cell* args, BindingTable* table) {
+    const Operands o = evaluate_operands(args, table, {msg::times_arity, msg::times_type, nullptr});
+    return new_integer(wrap(bits(o.a) * bits(o.b)));
+}
+
+Cell* builtin_divide(Cell* args, BindingTable* table) {
+    const Operands o = evaluate_operands(args, table, {msg::divide_arity, msg::divide_type, nullptr});
+    if (o.b == 0) fail(msg::divided_by_zero, 7);
+    // Division truncates toward zero. Dividing by -1 is negation, which wraps: -2147483648 / -1 is -2147483648.
+    if (o.b == -1) return new_integer(wrap(0u - bits(o.a)));
+    return new_integer(o.a / o.b);
+}
+
+Cell* builtin_greater(Cell* args, BindingTable* table) {
+    const Operands o = evaluate_operands(args, table, comparison(4));
+    return truth(o.a > o.b);
+}
+
+Cell* builtin_less(Cell* args, BindingTable* table) {
+    const Operands o = evaluate_operands(args, table, comparison(5));
+    return truth(o.a < o.b);
+}
+
+Cell* builtin_greater_equal(Cell* args, BindingTable* table) {
+    const Operands o = evaluate_operands(args, table, comparison(6));
+    return truth(o.a >= o.b);
+}
+
+Cell* builtin_less_equal(Cell* args, BindingTable* table) {
+    const Operands o = evaluate_operands(args, table, comparison(7));
+    return truth(o.a <= o.b);
+}
+
+Cell* builtin_not_equal(Cell* args, BindingTable* table) {
+    const Operands o = evaluate_operands(args, table, comparison(8));
+    return truth(o.a != o.b);
+}
+
+Cell* builtin_equal(Cell* args, BindingTable* table) {
+    const Operands o = evaluate_operands(args, table, comparison(9));
+    return truth(o.a == o.b);
+}
+
+}  // namespace cellisp

@@ -1,0 +1,68 @@
+// control.cpp: cond, if, quote, spy and eval.
+
+#include <cstdio>
+
+#include "builtins/builtin_table.h"
+#include "driver/fail.h"
+#include "eval/eval.h"
+#include "printer/printer.h"
+
+namespace cellisp {
+namespace {
+
+constexpr int cond_index = 11;
+
+// The value of a test: an Integer, of which only "zero or not" counts.
+bool evaluate_test(Cell* test, BindingTable* table) {
+    Cell* value = eval(test, table);
+    if (value->kind != CellKind::Integer) fail(msg::condition_type, 6);
+    const bool holds = integer_value(value) != 0;
+    release_value(value);
+    return holds;
+}
+
+}  // namespace
+
+// Tests are evaluated in order up to the first that holds; then only that clause's first result expression.
+Cell* builtin_cond(Cell* args, BindingTable* table) {
+    if (list_length(args) < 1) fail_named(msg::named_arity, builtin_names[cond_index], 5);
+    for (Cell* clauses = args; !is_nil(clauses); clauses = pair_tail(clauses)) {
+        Cell* clause = pair_head(clauses);
+        if (!evaluate_test(head_of(clause), table)) continue;  // a clause that is not a list fails in head_of
+        Cell* rest = pair_tail(clause);
+        if (!is_pair(rest)) fail(msg::no_return_value, 5);
+        return eval(pair_head(rest), table);
+    }
+    return new_integer(0);
+}
+
+// if reports its errors with cond's texts.
+Cell* builtin_if(Cell* args, BindingTable* table) {
+    if (list_length(args) != 3) fail(msg::no_return_value, 5);
+    Cell* branches = pair_tail(args);
+    if (evaluate_test(pair_head(args), table)) return eval(pair_head(branches), table);
+    return eval(pair_head(pair_tail(branches)), table);
+}
+
+// Arguments after the first are ignored; with none, head_of fails with "Must be CONS".
+Cell* builtin_quote(Cell* args, BindingTable*) { return copy_value(head_of(args)); }
+
+Cell* builtin_spy(Cell* args, BindingTable* table) {
+    if (list_length(args) != 1) fail(msg::spy_arity, 5);
+    Cell* value = eval(pair_head(args), table);
+    print_value(value);
+    std::fputc('\n', stdout);
+    return value;
+}
+
+// The argument's value is evaluated as an expression in the same table. A Function made meanwhile keeps its own
+// references to the parts of that value it uses, so the value can be released afterwards.
+Cell* builtin_eval(Cell* args, BindingTable* table) {
+    if (list_length(args) != 1) fail(msg::eval_arity, 5);
+    Cell* expression = eval(pair_head(args), table);
+    Cell* value = eval(expression, table);
+    release_value(expression);
+    return value;
+}
+
+}  // namespace cellisp

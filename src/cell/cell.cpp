@@ -1,0 +1,94 @@
+// cell.cpp: making, sharing and reclaiming cells.
+
+#include "cell/cell.h"
+
+#include "cell/memory.h"
+#include "driver/fail.h"
+#include "driver/stack.h"
+#include "env/binding_table.h"
+
+namespace cellisp {
+namespace {
+
+long live_cells = 0;
+
+void free_cell(Cell* cell) {
+    --live_cells;
+    give_memory(cell, sizeof(Cell));
+}
+
+// The last reference to a Function has gone: drop what it refers to. Closures can hold closures in their
+// captured tables, so this is the one place where releasing recurses on data.
+void free_function(Cell* function) {
+    check_stack();
+    release_value(function_params(function));
+    release_value(function_body(function));
+    table_release(function_table(function));
+    free_cell(function);
+}
+
+}  // namespace
+
+Cell* new_cell(CellKind kind) {
+    Cell* cell = static_cast<Cell*>(take_memory(sizeof(Cell)));
+    cell->kind = kind;
+    cell->refs = 1;
+    ++live_cells;
+    return cell;
+}
+
+Cell* new_integer(std::int32_t value) {
+    Cell* cell = new_cell(CellKind::Integer);
+    cell->slot[0].integer = value;
+    return cell;
+}
+
+Cell* new_pair(Cell* head, Cell* tail) {
+    Cell* cell = new_cell(CellKind::Pair);
+    cell->slot[0].cell = head;
+    cell->slot[1].cell = tail;
+    return cell;
+}
+
+void release_value(Cell* cell) {
+    // Pairs whose count reached zero are reused, before they are freed, as a stack of heads still to release
+    // (slot 0 the head, slot 1 the next entry), so that the walk along tails is a loop and the stack is the heap.
+    Cell* pending = nullptr;
+    for (;;) {
+        if (cell->refs != permanent_refs && --cell->refs == 0) {
+            if (cell->kind == CellKind::Pair) {
+                Cell* tail = pair_tail(cell);
+                cell->slot[1].cell = pending;
+                pending = cell;
+                cell = tail;
+                continue;
+            }
+            if (cell->kind == CellKind::Function) {
+                free_function(cell);
+            } else {
+                free_cell(cell);
+            }
+        }
+        if (pending == nullptr) return;
+        Cell* entry = pending;
+        pending = entry->slot[1].cell;
+        cell = entry->slot[0].cell;
+        free_cell(entry);
+    }
+}
+
+void fail_not_pair() { fail(msg::must_be_cons, 8); }
+
+long list_length(const Cell* cell) {
+    long count = 0;
+    while (cell->kind == CellKind::Pair) {
+        ++count;
+        cell = pair_tail(cell);
+    }
+    if (count > 0 && cell->kind != CellKind::Nil) fail_not_pair();
+    return count;
+}
+
+long live_cell_count() { return live_cells; }
+
+}  // namespace cellisp

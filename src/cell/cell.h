@@ -1,0 +1,111 @@
+#pragma once
+// cell.h: the Cell, the one record that program trees and values are made of.
+//
+// A Cell is a kind tag, a reference count and four slots whose meaning depends on the kind (the accessors
+// below name every meaning; no other file touches `slot`). Lists are chains of Pairs linked through their
+// tails and ended by a Nil cell.
+//
+// Ownership. No operation ever changes a value after it is built, so a copy that shares structure with its
+// source cannot be told from a deep copy: copy_value shares, and counts the new reference.
+// - Permanent cells: the program tree, the builtin cells and everything else the reader makes. They live for the
+//   whole run; copy_value and release_value leave their count alone, so handing one out as a value is safe.
+// - Every other cell is a value cell made by new_cell with a count of 1. Each reference that a Pair, a Function,
+//   a binding, the current expression or a local holds is one count. release_value drops one reference and
+//   reclaims the cell, and the references it holds, when none are left.
+// - Symbol and String cells point into the source text, which outlives every cell.
+// - A Function holds a reference to its parameter list and body (cells of the tree, or of a value that `eval`
+//   ran) and owns one reference to its captured table.
+
+#include <cstdint>
+
+namespace cellisp {
+
+enum class CellKind : std::int32_t { Nil, String, Integer, Pair, Function, Builtin, DefineMark, Symbol };
+
+struct Cell;
+struct BindingTable;
+
+// The entry point of a built-in: the unevaluated argument list (borrowed) and the current table (borrowed, or
+// nullptr at the top level before the first define) in; a fresh value owned by the caller out.
+using BuiltinFn = Cell* (*)(Cell* args, BindingTable* table);
+
+union Slot {
+    Cell* cell;
+    const char* text;
+    std::int32_t integer;
+    BindingTable* table;
+    BuiltinFn entry;
+};
+
+struct Cell {
+    CellKind kind;
+    std::uint32_t refs;  // references held; permanent_refs for cells that live for the whole run
+    Slot slot[4];
+};
+
+constexpr std::uint32_t permanent_refs = UINT32_MAX;
+
+// Accessors, one for each meaning of a slot.
+// String: the position of its opening double quote in the source text.
+inline const char* string_start(const Cell* cell) { return cell->slot[0].text; }
+// Symbol: the position of the first byte of its name in the source text.
+inline const char* symbol_name(const Cell* cell) { return cell->slot[0].text; }
+// Symbol: the first Symbol read with the same name (itself for the first), or nullptr for an empty name, which
+// matches no name. Two Symbols have the same name exactly when their canonical cells are the same.
+inline const Cell* symbol_canonical(const Cell* cell) { return cell->slot[1].cell; }
+// Symbol: hash_name of its name, computed once by the reader.
+inline std::int32_t symbol_bucket(const Cell* cell) { return cell->slot[2].integer; }
+inline std::int32_t integer_value(const Cell* cell) { return cell->slot[0].integer; }
+inline Cell* pair_head(const Cell* cell) { return cell->slot[0].cell; }
+inline Cell* pair_tail(const Cell* cell) { return cell->slot[1].cell; }
+inline std::int32_t function_param_count(const Cell* cell) { return cell->slot[0].integer; }
+inline Cell* function_params(const Cell* cell) { return cell->slot[1].cell; }
+inline BindingTable* function_table(const Cell* cell) { return cell->slot[2].table; }
+inline Cell* function_body(const Cell* cell) { return cell->slot[3].cell; }
+inline const char* builtin_name(const Cell* cell) { return cell->slot[0].text; }
+inline BuiltinFn builtin_entry(const Cell* cell) { return cell->slot[1].entry; }
+
+inline bool is_pair(const Cell* cell) { return cell->kind == CellKind::Pair; }
+inline bool is_nil(const Cell* cell) { return cell->kind == CellKind::Nil; }
+
+// A new value cell of `kind` with a count of 1 and its slots unset; owned by the caller. Failure ends the run.
+Cell* new_cell(CellKind kind);
+// Makes a value cell permanent: it and what it refers to are never reclaimed. Used for the tree and builtins.
+inline void make_permanent(Cell* cell) { cell->refs = permanent_refs; }
+
+// Value constructors; each result is owned by the caller. The Pair takes both of its parts.
+Cell* new_integer(std::int32_t value);
+Cell* new_pair(Cell* head, Cell* tail);
+
+// A copy of `cell` owned by the caller. Values are never changed in place, so the copy is the same cell with
+// one more reference; it is equal to a deep copy in everything the language can observe.
+inline Cell* copy_value(Cell* cell) {
+    if (cell->refs != permanent_refs) ++cell->refs;
+    return cell;
+}
+
+// Drops one reference to `cell`; a value cell whose last reference goes is reclaimed with the references it
+// holds. Permanent cells are left alone. Long lists are released without deep recursion.
+void release_value(Cell* cell);
+
+// Ends the run with "Must be CONS\n", status 8: a Pair was required. Never returns.
+[[noreturn]] void fail_not_pair();
+
+// The head and tail of a Pair (borrowed). Any other kind ends the run with "Must be CONS\n", status 8.
+inline Cell* head_of(const Cell* cell) {
+    if (cell->kind != CellKind::Pair) fail_not_pair();
+    return pair_head(cell);
+}
+inline Cell* tail_of(const Cell* cell) {
+    if (cell->kind != CellKind::Pair) fail_not_pair();
+    return pair_tail(cell);
+}
+
+// The number of Pairs in the chain that starts at `cell`: 0 for anything that is not a Pair. A chain that ends in
+// something other than Nil ends the run with "Must be CONS\n", status 8.
+long list_length(const Cell* cell);
+
+// The number of value cells alive now (made and not yet reclaimed); for tests.
+long live_cell_count();
+
+}  // namespace cellisp

@@ -1,0 +1,29 @@
+#pragma once
+// memory.h: the one place where the interpreter takes and gives back memory.
+//
+// Every cell, binding node, table and the source text come from here. When memory cannot be had the run ends
+// with "Error allocating memory\n", status 2; no caller ever sees a null pointer.
+//
+// Blocks of the three fixed sizes are kept on free lists and reused, so a run's footprint follows its peak of
+// live data. A sanitizer build hands every block straight to the C library instead, so that a use after release
+// is caught where it happens.
+
+#include <cstddef>
+
+namespace cellisp {
+
+// A block of `size` bytes, owned by the caller until it is handed to give_memory with the same size.
+// Never returns null: failure ends the run.
+void* take_memory(std::size_t size);
+
+// Returns a block from take_memory; `size` must be the size it was taken with.
+void give_memory(void* block, std::size_t size);
+
+// Grows (or shrinks) a block to `new_size` bytes, keeping its first min(old, new) bytes. Failure ends the run.
+void* resize_memory(void* block, std::size_t old_size, std::size_t new_size);
+
+// For tests of the failure path: after `count` more successful requests, every request fails. A negative count
+// switches this off (the default).
+void fail_memory_after(long count);
+
+}  // namespace cellisp

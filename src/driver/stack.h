@@ -1,0 +1,30 @@
+#pragma once
+// stack.h: the large stack that reading and evaluation run on, and the check that keeps them inside it.
+//
+// Recursion is the language's only loop, so deep recursion is normal use. The run is made on a thread with a
+// large stack (only the pages it touches are committed), and every level of reading, evaluating, printing and
+// releasing calls check_stack, which ends the run with "Recursion too deep\n" before the stack is overrun.
+
+#include <cstdint>
+
+namespace cellisp {
+
+// The lowest stack address that the interpreter may reach. Written by run_with_large_stack and by
+// use_stack_reserve; read by check_stack.
+extern std::uintptr_t stack_floor;
+
+[[noreturn]] void stack_exhausted();  // fail.h
+
+// Ends the run with "Recursion too deep\n" (see stack_exhausted) when the stack is nearly used up.
+inline void check_stack() {
+    if (reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < stack_floor) stack_exhausted();
+}
+
+// Lets the failure report use the reserve kept below the floor, so that it can print the current expression.
+void use_stack_reserve();
+
+// Runs body(argument) on a thread with a large stack and returns what it returns. If no such thread can be made,
+// runs it on the calling thread, with the floor set from that thread's stack limit.
+int run_with_large_stack(int (*body)(void*), void* argument);
+
+}  // namespace cellisp

@@ -1,0 +1,71 @@
+#pragma once
+// binding_table.h: environments, 32 buckets of bindings keyed by name.
+//
+// A table maps names to values. Each bucket is a chain of BindingNodes in the order in which their names were
+// first bound; replacing a binding keeps its node in place.
+// Ownership: a table owns its nodes and one reference to each bound value; lookup hands out copies, never the
+// stored reference. Keys are Symbol cells of the program tree (the reader makes every Symbol, and they live for
+// the whole run), so a table only refers to them. Two keys are the same name when their Symbols' canonical cells
+// are the same (cell.h), which is how names compare in place in the source text.
+//
+// Sharing. A table may have a parent, a table that it shares (one counted reference) and that is frozen: never
+// changed again. A name is looked up in the table's own buckets, then in its parent's, and so on; a binding in the
+// table hides a binding of the same name further up. A Function's captured table is frozen once it is made, so a
+// call's table is made in constant time as a table whose parent is the captured one, and a capture made inside a
+// call copies only that call's own bindings.
+// Invariants: a name is bound at most once in a table's own buckets, in bucket hash_name(name); only frozen tables
+// are parents.
+
+#include <cstdint>
+
+namespace cellisp {
+
+struct Cell;
+
+constexpr int bucket_count = 32;  // fixed: tables never grow or rehash
+
+struct BindingNode {
+    Cell* key;    // a Symbol of the tree; not owned
+    Cell* value;  // one reference, owned by the table
+    BindingNode* next;
+};
+
+struct BindingTable {
+    std::uint32_t refs;    // counted references; the table is reclaimed when the last one is released
+    bool frozen;           // never changed again
+    BindingTable* parent;  // shared and frozen, or nullptr
+    BindingNode* buckets[bucket_count];
+};
+
+// A new, empty table with one reference, owned by the caller. Failure ends the run.
+BindingTable* table_new();
+
+// A new node with its fields unset; owned by the caller until table_insert takes it. Failure ends the run.
+BindingNode* new_binding_node();
+
+// Binds `key` to `value` in `table`, or replaces the binding of the same name (the old value is released).
+// Takes: the value belongs to the table. A key that is not a Symbol ends the run with "Can't add this to hash\n",
+// status 8, and the table is unchanged.
+// REQUIRES: table is not frozen.
+void table_insert(BindingTable* table, Cell* key, Cell* value);
+
+// The node of `table`'s own buckets that binds the name of `key`, or nullptr. Borrowed.
+BindingNode* table_find(const Cell* key, const BindingTable* table);
+
+// A copy of the value bound to the name of `key` in `table` or its parents, owned by the caller; nullptr when
+// `table` is nullptr or the name is unbound. `key` may be of any kind: only a Symbol can be bound.
+Cell* lookup(const Cell* key, const BindingTable* table);
+
+// Makes `destination` hold every binding in force in `source` (nothing when source is nullptr): it shares a frozen
+// source as its parent, and copies the own bindings of any other source, sharing the source's parent.
+// REQUIRES: destination is new from table_new (no bindings, no parent).
+void table_copy(const BindingTable* source, BindingTable* destination);
+
+// Marks `table` as never to be changed again, so that copies of it can share it.
+inline void table_freeze(BindingTable* table) { table->frozen = true; }
+
+// Drops one reference to `table`; the last one reclaims the table, its nodes, its references to its values and
+// to its parent. nullptr is allowed and does nothing.
+void table_release(BindingTable* table);
+
+}  // namespace cellisp

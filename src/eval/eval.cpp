@@ -1,0 +1,98 @@
+// eval.cpp: the top level, sequences, define and the evaluation of one expression.
+
+#include "eval/eval.h"
+
+#include "builtins/builtin_table.h"
+#include "cell/cell.h"
+#include "driver/fail.h"
+#include "driver/stack.h"
+#include "env/binding_table.h"
+#include "eval/function.h"
+#include "reader/reader.h"
+
+namespace cellisp {
+namespace {
+
+bool is_define_form(const Cell* expression) {
+    return is_pair(expression) && pair_head(expression)->kind == CellKind::DefineMark;
+}
+
+// A call: the head decides what is called. Built-ins get their arguments unevaluated.
+Cell* eval_call(Cell* call, BindingTable* table) {
+    Cell* head = pair_head(call);
+    Cell* args = pair_tail(call);
+    Cell* function;
+    Cell* name = nullptr;  // the Symbol the function was called by, if any
+    switch (head->kind) {
+        case CellKind::Builtin: return builtin_entry(head)(args, table);
+        case CellKind::Pair: function = eval(head, table); break;
+        case CellKind::Symbol:
+            function = lookup(head, table);
+            if (function == nullptr) fail_with_name(msg::unknown_function, symbol_name(head), 3);
+            name = head;
+            break;
+        default: fail(msg::syntax_error, 9);  // Nil, String, Integer, Function or define at the head
+    }
+    if (function->kind != CellKind::Function) fail(msg::not_a_function, 6);
+    Cell* result = apply_function(function, args, table, name);
+    release_value(function);
+    return result;
+}
+
+}  // namespace
+
+Cell* run_program(const char* text) {
+    register_builtins();
+    Cell* program = read_program(text);
+    return eval_sequence(program, nullptr);
+}
+
+Cell* eval_sequence(Cell* list, BindingTable* table) {
+    BindingTable* made_here = nullptr;  // the table a first define made, released when the sequence ends
+    Cell* value = nullptr;
+    for (;;) {
+        Cell* expression = head_of(list);  // a Nil sequence fails here with "Must be CONS"
+        set_current_expression(expression);
+        if (is_define_form(expression)) {
+            if (table == nullptr) table = made_here = table_new();
+            define_binding(pair_tail(expression), table);
+        } else {
+            if (value != nullptr) release_value(value);  // only the last value is kept
+            value = eval(expression, table);
+        }
+        list = pair_tail(list);
+        if (is_nil(list)) break;
+    }
+    if (value == nullptr) {
+        set_current_expression(nullptr);
+        fail(msg::nothing_called, 8);
+    }
+    table_release(made_here);
+    return value;
+}
+
+Cell* eval(Cell* expression, BindingTable* table) {
+    check_stack();
+    switch (expression->kind) {
+        case CellKind::Nil:
+        case CellKind::String:
+        case CellKind::Integer: return copy_value(expression);
+        case CellKind::Symbol: {
+            Cell* value = lookup(expression, table);
+            if (value == nullptr) fail_with_name(msg::unknown_identifier, symbol_name(expression), 3);
+            return value;
+        }
+        case CellKind::Pair: return eval_call(expression, table);
+        default: fail(msg::syntax_error, 9);  // a Function, Builtin or define cell by itself
+    }
+}
+
+void define_binding(Cell* args, BindingTable* table) {
+    Cell* rest = tail_of(args);  // (define) fails here with "Must be CONS"
+    if (!is_pair(rest) || !is_nil(pair_tail(rest))) fail(msg::define_syntax, 9);
+    // The value is evaluated before the name is bound: (define x (+ x 1)) sees the old x.
+    Cell* value = eval(pair_head(rest), table);
+    table_insert(table, pair_head(args), value);
+}
+
+}  // namespace cellisp

@@ -1,0 +1,58 @@
+// function.cpp: lambda and calls of user functions.
+
+#include "eval/function.h"
+
+#include "builtins/builtin_table.h"
+#include "cell/cell.h"
+#include "driver/fail.h"
+#include "env/binding_table.h"
+#include "eval/eval.h"
+
+namespace cellisp {
+
+// (lambda params body...): a new Function; nothing in params or body is evaluated or checked.
+Cell* builtin_lambda(Cell* args, BindingTable* table) {
+    if (list_length(args) <= 1) fail(msg::lambda_arity, 5);
+    Cell* params = pair_head(args);
+    if (!is_nil(params) && !is_pair(params)) fail(msg::bad_parameters, 9);
+    const long count = list_length(params);
+    BindingTable* captured = table_new();
+    table_copy(table, captured);
+    table_freeze(captured);  // a snapshot: later defines in `table` are not seen
+    Cell* function = new_cell(CellKind::Function);
+    function->slot[0].integer = static_cast<std::int32_t>(count);
+    function->slot[1].cell = copy_value(params);
+    function->slot[2].table = captured;
+    function->slot[3].cell = copy_value(pair_tail(args));
+    return function;
+}
+
+void bind_parameter(Cell* argument, Cell* param, BindingTable* caller_table, BindingTable* call_table) {
+    table_insert(call_table, param, eval(argument, caller_table));
+}
+
+Cell* apply_function(Cell* function, Cell* args, BindingTable* caller_table, Cell* name) {
+    BindingTable* call_table = table_new();
+    table_copy(function_table(function), call_table);
+    long left = function_param_count(function);
+    Cell* params = function_params(function);
+    // Arguments are evaluated and bound one by one, so a surplus is found only after the others are bound.
+    if (!is_nil(args)) {
+        while (left >= 1) {
+            bind_parameter(head_of(args), head_of(params), caller_table, call_table);
+            params = tail_of(params);
+            args = tail_of(args);
+            --left;
+            if (is_nil(args)) break;
+        }
+        if (!is_nil(args)) fail(msg::user_call_arity, 5);
+    }
+    if (left != 0) fail(msg::user_call_arity, 5);
+    // Bound after the parameters, so the name hides a parameter of the same name; this is how recursion works.
+    if (name != nullptr) table_insert(call_table, name, copy_value(function));
+    Cell* result = eval_sequence(function_body(function), call_table);
+    table_release(call_table);
+    return result;
+}
+
+}  // namespace cellisp

@@ -1,0 +1,152 @@
+// reader.cpp: building the program tree.
+
+#include "reader/reader.h"
+
+#include <cstddef>
+#include <cstdint>
+
+#include "builtins/builtin_table.h"
+#include "cell/cell.h"
+#include "cell/memory.h"
+#include "driver/stack.h"
+#include "reader/chars.h"
+
+namespace cellisp {
+namespace {
+
+// The names read so far: an open-addressing set of the first Symbol read for each name. A Symbol's canonical
+// cell is found here once, when it is read, so that bindings compare names by one pointer comparison.
+struct NameSet {
+    Cell** slots = nullptr;
+    std::size_t capacity = 0;  // a power of two, or 0
+    std::size_t count = 0;
+};
+
+NameSet names;
+
+std::size_t name_hash(const char* name) {
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a over the whole name
+    for (; is_name_char(byte_at(name)); ++name) hash = (hash ^ byte_at(name)) * 1099511628211ull;
+    return static_cast<std::size_t>(hash);
+}
+
+Cell** name_slot(Cell** slots, std::size_t capacity, const char* name) {
+    std::size_t i = name_hash(name) & (capacity - 1);
+    while (slots[i] != nullptr && !same_name(symbol_name(slots[i]), name)) i = (i + 1) & (capacity - 1);
+    return &slots[i];
+}
+
+void grow_names() {
+    const std::size_t capacity = names.capacity == 0 ? 256 : names.capacity * 2;
+    Cell** slots = static_cast<Cell**>(take_memory(capacity * sizeof(Cell*)));
+    for (std::size_t i = 0; i < capacity; ++i) slots[i] = nullptr;
+    for (std::size_t i = 0; i < names.capacity; ++i) {
+        if (names.slots[i] != nullptr) *name_slot(slots, capacity, symbol_name(names.slots[i])) = names.slots[i];
+    }
+    if (names.slots != nullptr) give_memory(names.slots, names.capacity * sizeof(Cell*));
+    names.slots = slots;
+    names.capacity = capacity;
+}
+
+// The first Symbol read with the name of `symbol`, which becomes it when the name is new; nullptr for an empty
+// name.
+const Cell* canonical_symbol(Cell* symbol) {
+    const char* name = symbol_name(symbol);
+    if (!is_name_char(byte_at(name))) return nullptr;
+    if (2 * (names.count + 1) > names.capacity) grow_names();
+    Cell** slot = name_slot(names.slots, names.capacity, name);
+    if (*slot == nullptr) {
+        *slot = symbol;
+        ++names.count;
+    }
+    return *slot;
+}
+
+Cell* new_tree_cell(CellKind kind) {
+    Cell* cell = new_cell(kind);
+    make_permanent(cell);
+    return cell;
+}
+
+Cell* new_tree_pair(Cell* head) {
+    Cell* pair = new_tree_cell(CellKind::Pair);
+    pair->slot[0].cell = head;
+    return pair;
+}
+
+// Digits accumulate as value * 10 + digit in 32 bits, wrapping, and the result is read as signed: 2147483648
+// reads as -2147483648. Name characters after the digits are ignored (12abc reads as 12).
+Cell* read_integer(const char* p) {
+    std::uint32_t value = 0;
+    for (; is_digit(byte_at(p)); ++p) value = value * 10u + static_cast<std::uint32_t>(byte_at(p) - '0');
+    Cell* cell = new_tree_cell(CellKind::Integer);
+    cell->slot[0].integer = static_cast<std::int32_t>(value);
+    return cell;
+}
+
+// 'x reads as a call of a quote cell of its own on x; blanks may stand between the mark and its element.
+Cell* read_quote(const char* p) {
+    Cell* quote = new_tree_cell(CellKind::Builtin);
+    quote->slot[0] = builtin_cells[quote_index]->slot[0];
+    quote->slot[1] = builtin_cells[quote_index]->slot[1];
+    Cell* argument = new_tree_pair(read_expr(skip_blanks(p + 1)));
+    argument->slot[1].cell = new_tree_cell(CellKind::Nil);
+    Cell* form = new_tree_pair(quote);
+    form->slot[1].cell = argument;
+    return form;
+}
+
+Cell* read_name(const char* p) {
+    if (same_name(p, "define")) return new_tree_cell(CellKind::DefineMark);
+    for (Cell* builtin : builtin_cells) {
+        if (same_name(p, builtin_name(builtin))) return builtin;
+    }
+    Cell* symbol = new_tree_cell(CellKind::Symbol);
+    symbol->slot[0].text = p;
+    symbol->slot[1].cell = const_cast<Cell*>(canonical_symbol(symbol));
+    symbol->slot[2].integer = hash_name(p);
+    return symbol;
+}
+
+}  // namespace
+
+Cell* read_program(const char* text) {
+    index_parentheses(text);
+    return read_list(text);
+}
+
+Cell* read_list(const char* p) {
+    p = skip_blanks(p);
+    if (*p == ')') return new_tree_cell(CellKind::Nil);
+    // The first element is read even at the end of the text: it is then an empty name.
+    Cell* first = new_tree_pair(read_expr(p));
+    Cell* last = first;
+    while ((p = next_element(p)) != nullptr) {
+        Cell* pair = new_tree_pair(read_expr(p));
+        last->slot[1].cell = pair;
+        last = pair;
+    }
+    last->slot[1].cell = new_tree_cell(CellKind::Nil);
+    return first;
+}
+
+Cell* read_expr(const char* p) {
+    check_stack();
+    const unsigned char first = byte_at(p);
+    if (first == '(') return read_list(p + 1);
+    if (is_digit(first)) return read_integer(p);
+    if (first == '\'') return read_quote(p);
+    if (first == '"') {
+        Cell* string = new_tree_cell(CellKind::String);
+        string->slot[0].text = p;
+        return string;
+    }
+    return read_name(p);
+}
+
+void forget_names() {
+    if (names.slots != nullptr) give_memory(names.slots, names.capacity * sizeof(Cell*));
+    names = NameSet{};
+}
+
+}  // namespace cellisp

@@ -1,0 +1,88 @@
+// Sharing and reclaiming cells: every reference is released exactly once, and only what is unused goes.
+
+#include "cell/cell.h"
+
+#include <gtest/gtest.h>
+
+#include "support.h"
+
+namespace cellisp {
+namespace {
+
+// A value list of the integers 1..n, owned by the caller.
+Cell* make_list(int n) {
+    Cell* list = new_cell(CellKind::Nil);
+    for (int i = n; i >= 1; --i) list = new_pair(new_integer(i), list);
+    return list;
+}
+
+TEST(Cell, ListLengthCountsPairs) {
+    Cell* nil = new_cell(CellKind::Nil);
+    Cell* number = new_integer(7);
+    Cell* list = make_list(3);
+    EXPECT_EQ(list_length(nil), 0);
+    EXPECT_EQ(list_length(number), 0);
+    EXPECT_EQ(list_length(list), 3);
+    release_value(list);
+    release_value(number);
+    release_value(nil);
+}
+
+TEST(Cell, ImproperChainAndNonPairsFailWithMustBeCons) {
+    Cell* improper = new_pair(new_integer(1), new_integer(2));
+    EXPECT_EXIT(list_length(improper), ::testing::ExitedWithCode(8), "");
+    Cell* nil = new_cell(CellKind::Nil);
+    EXPECT_EXIT(head_of(nil), ::testing::ExitedWithCode(8), "");
+    EXPECT_EXIT(tail_of(nil), ::testing::ExitedWithCode(8), "");
+    release_value(improper);
+    release_value(nil);
+}
+
+TEST(Cell, ReleaseReclaimsExactlyWhatIsNoLongerReferenced) {
+    const long before = live_cell_count();
+    Cell* list = make_list(5);
+    Cell* copy = copy_value(list);
+    Cell* second = copy_value(pair_head(pair_tail(list)));
+    EXPECT_EQ(live_cell_count(), before + 11);
+    release_value(list);  // the copy still holds everything
+    EXPECT_EQ(live_cell_count(), before + 11);
+    release_value(copy);  // all but the element still referenced go
+    EXPECT_EQ(live_cell_count(), before + 1);
+    EXPECT_EQ(integer_value(second), 2);
+    release_value(second);
+    EXPECT_EQ(live_cell_count(), before);
+}
+
+TEST(Cell, SharedTailSurvivesItsFirstOwner) {
+    const long before = live_cell_count();
+    Cell* tail = make_list(3);
+    Cell* a = new_pair(new_integer(0), copy_value(tail));
+    Cell* b = new_pair(new_integer(9), tail);
+    release_value(a);
+    EXPECT_EQ(list_length(b), 4);
+    EXPECT_EQ(integer_value(pair_head(pair_tail(b))), 1);
+    release_value(b);
+    EXPECT_EQ(live_cell_count(), before);
+}
+
+TEST(Cell, LongAndDeepListsReleaseWithoutDeepRecursion) {
+    const long before = live_cell_count();
+    release_value(make_list(3000000));
+    Cell* nested = new_cell(CellKind::Nil);  // ((((...)))) a million levels down the heads
+    for (int i = 0; i < 1000000; ++i) nested = new_pair(nested, new_cell(CellKind::Nil));
+    release_value(nested);
+    EXPECT_EQ(live_cell_count(), before);
+}
+
+TEST(Cell, PermanentCellsAreNeverReclaimed) {
+    Cell* tree = testing::read_text("(a 1 \"s\")");
+    const long before = live_cell_count();
+    Cell* copy = copy_value(tree);
+    release_value(copy);
+    release_value(copy);  // a permanent cell ignores any number of releases
+    EXPECT_EQ(live_cell_count(), before);
+    EXPECT_EQ(list_length(pair_head(tree)), 3);
+}
+
+}  // namespace
+}  // namespace cellisp
