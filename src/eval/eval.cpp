@@ -13,6 +13,8 @@
 namespace cellisp {
 namespace {
 
+Cell* program_tree = nullptr;  // kept for the whole run: values and Functions may share its cells
+
 bool is_define_form(const Cell* expression) {
     return is_pair(expression) && pair_head(expression)->kind == CellKind::DefineMark;
 }
@@ -43,8 +45,8 @@ Cell* eval_call(Cell* call, BindingTable* table) {
 
 Cell* run_program(const char* text) {
     register_builtins();
-    Cell* program = read_program(text);
-    return eval_sequence(program, nullptr);
+    program_tree = read_program(text);
+    return eval_sequence(program_tree, nullptr);
 }
 
 Cell* eval_sequence(Cell* list, BindingTable* table) {
