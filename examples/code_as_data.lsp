@@ -1,0 +1,30 @@
+(define expression '(+ (* 2 3) (* 4 5)))
+(spy expression)
+(spy (eval expression))
+
+(define make-sum (lambda (a b) (list '+ a b)))
+(define make-product (lambda (a b) (list '* a b)))
+(define formula (make-sum (make-product 6 7) 8))
+(spy formula)
+(spy (eval formula))
+
+(define horner
+  (lambda (coefficients)
+    (if (null? (cdr coefficients))
+        (car coefficients)
+        (list '+ (car coefficients) (list '* 'x (horner (cdr coefficients)))))))
+
+(define polynomial (horner '(1 2 3)))
+(spy polynomial)
+(define x 4)
+(spy (eval polynomial))
+(define x 10)
+(spy (eval polynomial))
+
+(spy ''x)
+(spy '(define answer 42))
+(define built-square (eval (list 'lambda '(n) '(* n n))))
+(spy (built-square 9))
+(define product-formula (cons '* (cdr formula)))
+(spy product-formula)
+(eval product-formula)

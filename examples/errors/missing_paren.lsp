@@ -1,0 +1,5 @@
+(define square
+  (lambda (n)
+    (* n n))
+
+(square 4)

@@ -1,0 +1,5 @@
+(define greet
+  (lambda (name)
+    (list "hello" nmae)))
+
+(greet "world")
