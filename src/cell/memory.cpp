@@ -2,8 +2,10 @@
 
 #include "cell/memory.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "driver/fail.h"
 
@@ -20,6 +22,34 @@ bool may_allocate() {
     --requests_left;
     return true;
 }
+
+#ifdef CELLISP_TRACK_MEMORY
+// Every block is linked into one list behind a header, so that a harness can reclaim all of a run's memory at
+// once, whatever the run left behind when it was cut short.
+struct Tracked {
+    Tracked* previous;
+    Tracked* next;
+};
+static_assert(sizeof(Tracked) % alignof(std::max_align_t) == 0);
+Tracked tracked_blocks{&tracked_blocks, &tracked_blocks};
+
+void* take_tracked(std::size_t size) {
+    Tracked* header = static_cast<Tracked*>(std::malloc(sizeof(Tracked) + size));
+    if (header == nullptr) out_of_memory();
+    header->previous = &tracked_blocks;
+    header->next = tracked_blocks.next;
+    tracked_blocks.next->previous = header;
+    tracked_blocks.next = header;
+    return header + 1;
+}
+
+void give_tracked(void* block) {
+    Tracked* header = static_cast<Tracked*>(block) - 1;
+    header->previous->next = header->next;
+    header->next->previous = header->previous;
+    std::free(header);
+}
+#endif
 
 #ifndef CELLISP_NO_POOL
 // A pool hands out blocks of one size. Freed blocks are chained through their first word; chunks are never
@@ -64,10 +94,24 @@ void* take_from_pool(std::size_t pool) {
 }
 #endif
 
+// True when a block of `size` bytes is the C library's own, untouched by pools or tracking.
+bool comes_from_library([[maybe_unused]] std::size_t size) {
+#if defined(CELLISP_TRACK_MEMORY)
+    return false;
+#elif defined(CELLISP_NO_POOL)
+    return true;
+#else
+    return pool_of(size) == 0 || pool_of(size) >= pool_count;
+#endif
+}
+
 }  // namespace
 
 void* take_memory(std::size_t size) {
     if (!may_allocate()) out_of_memory();
+#ifdef CELLISP_TRACK_MEMORY
+    return take_tracked(size);
+#endif
 #ifndef CELLISP_NO_POOL
     const std::size_t pool = pool_of(size);
     if (pool > 0 && pool < pool_count) return take_from_pool(pool);
@@ -78,6 +122,11 @@ void* take_memory(std::size_t size) {
 }
 
 void give_memory(void* block, std::size_t size) {
+#ifdef CELLISP_TRACK_MEMORY
+    (void)size;
+    give_tracked(block);
+    return;
+#endif
 #ifndef CELLISP_NO_POOL
     const std::size_t pool = pool_of(size);
     if (pool > 0 && pool < pool_count) {
@@ -93,24 +142,27 @@ void give_memory(void* block, std::size_t size) {
 }
 
 void* resize_memory(void* block, std::size_t old_size, std::size_t new_size) {
-#ifndef CELLISP_NO_POOL
-    if (pool_of(old_size) < pool_count || pool_of(new_size) < pool_count) {
-        void* moved = take_memory(new_size);
-        char* to = static_cast<char*>(moved);
-        const char* from = static_cast<const char*>(block);
-        for (std::size_t i = 0; i < old_size && i < new_size; ++i) to[i] = from[i];
-        if (block != nullptr) give_memory(block, old_size);
+    // Blocks that come straight from the C library may grow in place; pooled and tracked blocks are moved.
+    if (comes_from_library(old_size) && comes_from_library(new_size)) {
+        if (!may_allocate()) out_of_memory();
+        void* moved = std::realloc(block, new_size == 0 ? 1 : new_size);
+        if (moved == nullptr) out_of_memory();
         return moved;
     }
-#else
-    (void)old_size;
-#endif
-    if (!may_allocate()) out_of_memory();
-    void* moved = std::realloc(block, new_size == 0 ? 1 : new_size);
-    if (moved == nullptr) out_of_memory();
+    void* moved = take_memory(new_size);
+    if (block != nullptr) {
+        std::memcpy(moved, block, old_size < new_size ? old_size : new_size);
+        give_memory(block, old_size);
+    }
     return moved;
 }
 
 void fail_memory_after(long count) { requests_left = count; }
+
+#ifdef CELLISP_TRACK_MEMORY
+void reclaim_all_memory() {
+    while (tracked_blocks.next != &tracked_blocks) give_tracked(tracked_blocks.next + 1);
+}
+#endif
 
 }  // namespace cellisp

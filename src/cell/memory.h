@@ -26,4 +26,9 @@ void* resize_memory(void* block, std::size_t old_size, std::size_t new_size);
 // switches this off (the default).
 void fail_memory_after(long count);
 
+#ifdef CELLISP_TRACK_MEMORY
+// For a harness that runs many programs in one process: gives back every block taken and not yet given back.
+void reclaim_all_memory();
+#endif
+
 }  // namespace cellisp

@@ -46,6 +46,10 @@ void end_run(int status) {
 void set_exit_routine(ExitRoutine routine, bool wait_for_key) {
     exit_routine = routine;
     waits_for_key = wait_for_key;
+}
+
+void reset_failure_state() {
+    current_expression = nullptr;
     failure_status = 0;
 }
 

@@ -86,6 +86,10 @@ void append_name(char* buffer, const char* name);
 using ExitRoutine = void (*)(int status);
 void set_exit_routine(ExitRoutine routine, bool wait_for_key);
 
+// For a harness that runs many programs in one process: forgets the current expression (without releasing it)
+// and any failure being reported, before the next run.
+void reset_failure_state();
+
 // The current expression: the element of a sequence being evaluated, shown by fail; nullptr when none.
 // Written only by eval_sequence (and reset by the top level); holds one reference to the cell.
 extern Cell* current_expression;

@@ -10,6 +10,9 @@
 namespace cellisp {
 
 std::uintptr_t stack_floor = 0;
+#ifdef CELLISP_FUZZ
+long work_budget = 0;
+#endif
 
 namespace {
 

@@ -14,10 +14,21 @@ namespace cellisp {
 extern std::uintptr_t stack_floor;
 
 [[noreturn]] void stack_exhausted();  // fail.h
+[[noreturn]] void end_run(int status);  // fail.h
+
+#ifdef CELLISP_FUZZ
+// The fuzzing harness's bound on one run: levels of reading, evaluating and printing left before the run is
+// ended as if it had finished. It keeps an exponential program or an exponentially large printed form from
+// looking like a hang.
+extern long work_budget;
+#endif
 
 // Ends the run with "Recursion too deep\n" (see stack_exhausted) when the stack is nearly used up.
 inline void check_stack() {
     if (reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < stack_floor) stack_exhausted();
+#ifdef CELLISP_FUZZ
+    if (--work_budget < 0) end_run(0);
+#endif
 }
 
 // Lets the failure report use the reserve kept below the floor, so that it can print the current expression.
