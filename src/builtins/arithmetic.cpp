@@ -28,7 +28,7 @@ struct Operands {
 
 // Both arguments are evaluated, first then second, before either is checked.
 Operands evaluate_operands(Cell* args, BindingTable* table, const OperatorMessages& messages) {
-    if (list_length(args) != 2) fail_operator(messages.arity, messages.name, 5);
+    if (!has_length(args, 2)) fail_operator(messages.arity, messages.name, 5);
     Cell* a = eval(pair_head(args), table);
     Cell* b = eval(pair_head(pair_tail(args)), table);
     if (a->kind != CellKind::Integer || b->kind != CellKind::Integer) {
@@ -56,12 +56,11 @@ Cell* builtin_plus(Cell* args, BindingTable* table) {
 }
 
 Cell* builtin_minus(Cell* args, BindingTable* table) {
-    const long count = list_length(args);
-    if (count < 1 || count > 2) fail(msg::minus_arity, 5);
-    if (count == 2) {
+    if (has_length(args, 2)) {
         const Operands o = evaluate_operands(args, table, {msg::minus_arity, msg::minus_type, nullptr});
         return new_integer(wrap(bits(o.a) - bits(o.b)));
     }
+    if (!has_length(args, 1)) fail(msg::minus_arity, 5);
     Cell* a = eval(pair_head(args), table);
     if (a->kind != CellKind::Integer) fail(msg::minus_type, 6);
     const std::int32_t value = integer_value(a);

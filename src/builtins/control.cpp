@@ -38,7 +38,7 @@ Cell* builtin_cond(Cell* args, BindingTable* table) {
 
 // if reports its errors with cond's texts.
 Cell* builtin_if(Cell* args, BindingTable* table) {
-    if (list_length(args) != 3) fail(msg::no_return_value, 5);
+    if (!has_length(args, 3)) fail(msg::no_return_value, 5);
     Cell* branches = pair_tail(args);
     if (evaluate_test(pair_head(args), table)) return eval(pair_head(branches), table);
     return eval(pair_head(pair_tail(branches)), table);
@@ -48,7 +48,7 @@ Cell* builtin_if(Cell* args, BindingTable* table) {
 Cell* builtin_quote(Cell* args, BindingTable*) { return copy_value(head_of(args)); }
 
 Cell* builtin_spy(Cell* args, BindingTable* table) {
-    if (list_length(args) != 1) fail(msg::spy_arity, 5);
+    if (!has_length(args, 1)) fail(msg::spy_arity, 5);
     Cell* value = eval(pair_head(args), table);
     print_value(value);
     std::fputc('\n', stdout);
@@ -58,7 +58,7 @@ Cell* builtin_spy(Cell* args, BindingTable* table) {
 // The argument's value is evaluated as an expression in the same table. A Function made meanwhile keeps its own
 // references to the parts of that value it uses, so the value can be released afterwards.
 Cell* builtin_eval(Cell* args, BindingTable* table) {
-    if (list_length(args) != 1) fail(msg::eval_arity, 5);
+    if (!has_length(args, 1)) fail(msg::eval_arity, 5);
     Cell* expression = eval(pair_head(args), table);
     Cell* value = eval(expression, table);
     release_value(expression);

@@ -9,7 +9,7 @@ namespace {
 
 // The value of the one argument of car, cdr or null?, after the count check.
 Cell* evaluate_single(Cell* args, BindingTable* table, const char* arity_message) {
-    if (list_length(args) != 1) fail(arity_message, 5);
+    if (!has_length(args, 1)) fail(arity_message, 5);
     return eval(pair_head(args), table);
 }
 
@@ -17,7 +17,7 @@ Cell* evaluate_single(Cell* args, BindingTable* table, const char* arity_message
 
 // Both values become parts of the new Pair; the tail may be of any kind.
 Cell* builtin_cons(Cell* args, BindingTable* table) {
-    if (list_length(args) != 2) fail(msg::cons_arity, 5);
+    if (!has_length(args, 2)) fail(msg::cons_arity, 5);
     Cell* head = eval(pair_head(args), table);
     Cell* tail = eval(pair_head(pair_tail(args)), table);
     return new_pair(head, tail);

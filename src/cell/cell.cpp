@@ -10,6 +10,17 @@
 namespace cellisp {
 namespace {
 
+constexpr std::array<Cell, small_integer_end - small_integer_min> make_small_integers() {
+    std::array<Cell, small_integer_end - small_integer_min> cells{};
+    for (std::int32_t value = small_integer_min; value < small_integer_end; ++value) {
+        Cell& cell = cells[static_cast<std::size_t>(value - small_integer_min)];
+        cell.kind = CellKind::Integer;
+        cell.refs = permanent_refs;
+        cell.slot[0].integer = value;
+    }
+    return cells;
+}
+
 long live_cells = 0;
 
 void free_cell(Cell* cell) {
@@ -29,6 +40,8 @@ void free_function(Cell* function) {
 
 }  // namespace
 
+constinit std::array<Cell, small_integer_end - small_integer_min> small_integers = make_small_integers();
+
 Cell* new_cell(CellKind kind) {
     Cell* cell = static_cast<Cell*>(take_memory(sizeof(Cell)));
     cell->kind = kind;
@@ -37,7 +50,7 @@ Cell* new_cell(CellKind kind) {
     return cell;
 }
 
-Cell* new_integer(std::int32_t value) {
+Cell* new_integer_cell(std::int32_t value) {
     Cell* cell = new_cell(CellKind::Integer);
     cell->slot[0].integer = value;
     return cell;
@@ -50,10 +63,11 @@ Cell* new_pair(Cell* head, Cell* tail) {
     return cell;
 }
 
-void release_value(Cell* cell) {
+void reclaim_value(Cell* cell) {
     // Pairs whose count reached zero are reused, before they are freed, as a stack of heads still to release
     // (slot 0 the head, slot 1 the next entry), so that the walk along tails is a loop and the stack is the heap.
     Cell* pending = nullptr;
+    ++cell->refs;  // the loop below takes the last reference again
     for (;;) {
         if (cell->refs != permanent_refs && --cell->refs == 0) {
             if (cell->kind == CellKind::Pair) {

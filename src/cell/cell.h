@@ -16,6 +16,8 @@
 // - A Function holds a reference to its parameter list and body (cells of the tree, or of a value that `eval`
 //   ran) and owns one reference to its captured table.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace cellisp {
@@ -73,8 +75,20 @@ Cell* new_cell(CellKind kind);
 // Makes a value cell permanent: it and what it refers to are never reclaimed. Used for the tree and builtins.
 inline void make_permanent(Cell* cell) { cell->refs = permanent_refs; }
 
+// Integers from small_integer_min up to, not including, small_integer_end are permanent cells made once, so that
+// counting and comparing allocate nothing; a value cannot tell them from fresh cells.
+constexpr std::int32_t small_integer_min = -256;
+constexpr std::int32_t small_integer_end = 1024;
+extern std::array<Cell, small_integer_end - small_integer_min> small_integers;
+
 // Value constructors; each result is owned by the caller. The Pair takes both of its parts.
-Cell* new_integer(std::int32_t value);
+Cell* new_integer_cell(std::int32_t value);
+inline Cell* new_integer(std::int32_t value) {
+    if (value >= small_integer_min && value < small_integer_end) {
+        return &small_integers[static_cast<std::size_t>(value - small_integer_min)];
+    }
+    return new_integer_cell(value);
+}
 Cell* new_pair(Cell* head, Cell* tail);
 
 // A copy of `cell` owned by the caller. Values are never changed in place, so the copy is the same cell with
@@ -86,7 +100,10 @@ inline Cell* copy_value(Cell* cell) {
 
 // Drops one reference to `cell`; a value cell whose last reference goes is reclaimed with the references it
 // holds. Permanent cells are left alone. Long lists are released without deep recursion.
-void release_value(Cell* cell);
+void reclaim_value(Cell* cell);  // the part of release_value that reclaims; REQUIRES: the last reference went
+inline void release_value(Cell* cell) {
+    if (cell->refs != permanent_refs && --cell->refs == 0) reclaim_value(cell);
+}
 
 // Ends the run with "Must be CONS\n", status 8: a Pair was required. Never returns.
 [[noreturn]] void fail_not_pair();
@@ -104,6 +121,16 @@ inline Cell* tail_of(const Cell* cell) {
 // The number of Pairs in the chain that starts at `cell`: 0 for anything that is not a Pair. A chain that ends in
 // something other than Nil ends the run with "Must be CONS\n", status 8.
 long list_length(const Cell* cell);
+
+// True when list_length(cell) is `count`; fails as list_length does. Walks at most count + 1 cells when the list
+// is proper, which is what the argument checks of every call need.
+inline bool has_length(const Cell* cell, long count) {
+    const Cell* rest = cell;
+    long pairs = 0;
+    for (; pairs < count && is_pair(rest); ++pairs) rest = pair_tail(rest);
+    if (is_nil(rest)) return pairs == count;  // a proper list of `pairs` elements
+    return list_length(cell) == count;        // longer, or improper: list_length decides, or fails
+}
 
 // The number of value cells alive now (made and not yet reclaimed); for tests.
 long live_cell_count();

@@ -13,8 +13,10 @@
 // table hides a binding of the same name further up. A Function's captured table is frozen once it is made, so a
 // call's table is made in constant time as a table whose parent is the captured one, and a capture made inside a
 // call copies only that call's own bindings.
-// Invariants: a name is bound at most once in a table's own buckets, in bucket hash_name(name); only frozen tables
-// are parents.
+// Buckets. The top-level table has 32 buckets, one for each value of hash_name. A call's table holds a handful of
+// bindings, so it has fewer (a power of two), and a name goes in bucket hash_name(name) modulo their number.
+// Invariants: a name is bound at most once in a table's own buckets, in bucket hash_name(name) & bucket_mask; only
+// frozen tables are parents.
 
 #include <cstdint>
 
@@ -22,7 +24,7 @@ namespace cellisp {
 
 struct Cell;
 
-constexpr int bucket_count = 32;  // fixed: tables never grow or rehash
+constexpr int bucket_count = 32;  // the most a table has; tables never grow or rehash
 
 struct BindingNode {
     Cell* key;    // a Symbol of the tree; not owned
@@ -31,14 +33,19 @@ struct BindingNode {
 };
 
 struct BindingTable {
-    std::uint32_t refs;    // counted references; the table is reclaimed when the last one is released
-    bool frozen;           // never changed again
-    BindingTable* parent;  // shared and frozen, or nullptr
-    BindingNode* buckets[bucket_count];
+    std::uint32_t refs;     // counted references; the table is reclaimed when the last one is released
+    std::int32_t bucket_mask;  // the number of buckets less one: 0, 1, 3, ... 31
+    bool frozen;            // never changed again
+    BindingTable* parent;   // shared and frozen, or nullptr
+    BindingNode** buckets;  // bucket_mask + 1 chains, in the same block as the table
 };
 
-// A new, empty table with one reference, owned by the caller. Failure ends the run.
-BindingTable* table_new();
+// A new, empty table with one reference and `buckets` buckets (a power of two, at most bucket_count), owned by
+// the caller. Failure ends the run.
+BindingTable* table_new(int buckets = bucket_count);
+
+// The number of buckets that suits a table expected to hold `bindings` bindings.
+int buckets_for(long bindings);
 
 // A new node with its fields unset; owned by the caller until table_insert takes it. Failure ends the run.
 BindingNode* new_binding_node();
@@ -58,7 +65,7 @@ Cell* lookup(const Cell* key, const BindingTable* table);
 
 // Makes `destination` hold every binding in force in `source` (nothing when source is nullptr): it shares a frozen
 // source as its parent, and copies the own bindings of any other source, sharing the source's parent.
-// REQUIRES: destination is new from table_new (no bindings, no parent).
+// REQUIRES: destination is new from table_new (no bindings, no parent), with as many buckets as the source.
 void table_copy(const BindingTable* source, BindingTable* destination);
 
 // Marks `table` as never to be changed again, so that copies of it can share it.

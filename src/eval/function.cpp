@@ -16,7 +16,7 @@ Cell* builtin_lambda(Cell* args, BindingTable* table) {
     Cell* params = pair_head(args);
     if (!is_nil(params) && !is_pair(params)) fail(msg::bad_parameters, 9);
     const long count = list_length(params);
-    BindingTable* captured = table_new();
+    BindingTable* captured = table_new(table == nullptr ? 1 : table->bucket_mask + 1);
     table_copy(table, captured);
     table_freeze(captured);  // a snapshot: later defines in `table` are not seen
     Cell* function = new_cell(CellKind::Function);
@@ -32,9 +32,9 @@ void bind_parameter(Cell* argument, Cell* param, BindingTable* caller_table, Bin
 }
 
 Cell* apply_function(Cell* function, Cell* args, BindingTable* caller_table, Cell* name) {
-    BindingTable* call_table = table_new();
-    table_copy(function_table(function), call_table);
     long left = function_param_count(function);
+    BindingTable* call_table = table_new(buckets_for(left + 1));  // the parameters and the function's name
+    table_copy(function_table(function), call_table);
     Cell* params = function_params(function);
     // Arguments are evaluated and bound one by one, so a surplus is found only after the others are bound.
     if (!is_nil(args)) {

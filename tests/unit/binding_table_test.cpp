@@ -38,6 +38,10 @@ TEST(BindingTable, NamesSharingABucketStayApart) {
     EXPECT_EQ(bound_integer(element(names, 1), table), 2);
     EXPECT_EQ(bound_integer(element(names, 5), table), 4);
     EXPECT_EQ(table->buckets[24]->key, element(names, 0));  // the chain keeps x first
+    BindingTable* small = table_new(4);  // a call's table: bucket hash_name modulo 4
+    for (int i = 0; i < 4; ++i) table_insert(small, element(names, i), new_integer(i + 1));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(bound_integer(element(names, i), small), i + 1);
+    table_release(small);
     table_release(table);
 }
 
@@ -45,11 +49,11 @@ TEST(BindingTable, ReplacingKeepsTheNodeAndReleasesTheOldValue) {
     Cell* names = read_text("x y x");
     BindingTable* table = table_new();
     const long before = live_cell_count();
-    table_insert(table, element(names, 0), new_integer(1));
+    table_insert(table, element(names, 0), new_integer(100001));
     BindingNode* node = table_find(element(names, 0), table);
-    table_insert(table, element(names, 2), new_integer(2));
+    table_insert(table, element(names, 2), new_integer(100002));
     EXPECT_EQ(table_find(element(names, 0), table), node);
-    EXPECT_EQ(bound_integer(element(names, 0), table), 2);
+    EXPECT_EQ(bound_integer(element(names, 0), table), 100002);
     EXPECT_EQ(live_cell_count(), before + 1);
     table_release(table);
     EXPECT_EQ(live_cell_count(), before);

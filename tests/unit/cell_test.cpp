@@ -9,10 +9,12 @@
 namespace cellisp {
 namespace {
 
-// A value list of the integers 1..n, owned by the caller.
+constexpr int big = 100000;  // above the integers that are made once for the whole run
+
+// A value list of the integers big+1..big+n, each a cell of its own, owned by the caller.
 Cell* make_list(int n) {
     Cell* list = new_cell(CellKind::Nil);
-    for (int i = n; i >= 1; --i) list = new_pair(new_integer(i), list);
+    for (int i = n; i >= 1; --i) list = new_pair(new_integer(big + i), list);
     return list;
 }
 
@@ -48,7 +50,7 @@ TEST(Cell, ReleaseReclaimsExactlyWhatIsNoLongerReferenced) {
     EXPECT_EQ(live_cell_count(), before + 11);
     release_value(copy);  // all but the element still referenced go
     EXPECT_EQ(live_cell_count(), before + 1);
-    EXPECT_EQ(integer_value(second), 2);
+    EXPECT_EQ(integer_value(second), big + 2);
     release_value(second);
     EXPECT_EQ(live_cell_count(), before);
 }
@@ -60,7 +62,7 @@ TEST(Cell, SharedTailSurvivesItsFirstOwner) {
     Cell* b = new_pair(new_integer(9), tail);
     release_value(a);
     EXPECT_EQ(list_length(b), 4);
-    EXPECT_EQ(integer_value(pair_head(pair_tail(b))), 1);
+    EXPECT_EQ(integer_value(pair_head(pair_tail(b))), big + 1);
     release_value(b);
     EXPECT_EQ(live_cell_count(), before);
 }
@@ -72,6 +74,34 @@ TEST(Cell, LongAndDeepListsReleaseWithoutDeepRecursion) {
     for (int i = 0; i < 1000000; ++i) nested = new_pair(nested, new_cell(CellKind::Nil));
     release_value(nested);
     EXPECT_EQ(live_cell_count(), before);
+}
+
+TEST(Cell, SmallIntegersArePermanent) {
+    const long before = live_cell_count();
+    for (std::int32_t value : {small_integer_min, -1, 0, 1, small_integer_end - 1}) {
+        Cell* cell = new_integer(value);
+        EXPECT_EQ(integer_value(cell), value);
+        release_value(cell);
+        EXPECT_EQ(integer_value(cell), value);
+    }
+    Cell* large = new_integer(small_integer_end);
+    EXPECT_EQ(live_cell_count(), before + 1);
+    release_value(large);
+    EXPECT_EQ(live_cell_count(), before);
+}
+
+TEST(Cell, HasLengthAgreesWithListLength) {
+    Cell* tree = testing::read_text("() (a) (a b) (a b c) 5");
+    for (int i = 0; i < 5; ++i) {
+        for (long count = 0; count < 5; ++count) {
+            Cell* list = testing::element(tree, i);
+            EXPECT_EQ(has_length(list, count), list_length(list) == count) << i << " " << count;
+        }
+    }
+    Cell* improper = new_pair(new_integer(1), new_pair(new_integer(2), new_integer(3)));
+    EXPECT_EXIT(has_length(improper, 2), ::testing::ExitedWithCode(8), "");  // as list_length fails
+    EXPECT_EXIT(has_length(improper, 1), ::testing::ExitedWithCode(8), "");
+    release_value(improper);
 }
 
 TEST(Cell, PermanentCellsAreNeverReclaimed) {

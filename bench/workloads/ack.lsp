@@ -1,0 +1,5 @@
+(define ack (lambda (m n)
+  (cond ((= m 0) (+ n 1))
+        ((= n 0) (ack (- m 1) 1))
+        (1 (ack (- m 1) (ack m (- n 1)))))))
+(ack 3 8)

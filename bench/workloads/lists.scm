@@ -1,0 +1,8 @@
+(define build (lambda (n) (if (= n 0) '() (cons n (build (- n 1))))))
+(define rev (lambda (l acc) (if (null? l) acc (rev (cdr l) (cons (car l) acc)))))
+(define sum (lambda (l) (if (null? l) 0 (+ (car l) (sum (cdr l))))))
+(define double-all (lambda (l) (if (null? l) '() (cons (* 2 (car l)) (double-all (cdr l))))))
+(define one-round (lambda (n) (sum (double-all (rev (build n) '())))))
+(define repeat (lambda (k acc) (if (= k 0) acc (repeat (- k 1) (+ acc (one-round 3000))))))
+(display (repeat 200 0))
+(newline)

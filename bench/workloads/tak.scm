@@ -1,0 +1,6 @@
+(define tak (lambda (x y z)
+  (if (< y x)
+      (tak (tak (- x 1) y z) (tak (- y 1) z x) (tak (- z 1) x y))
+      z)))
+(display (tak 24 16 8))
+(newline)
