@@ -1,0 +1,294 @@
+// cases_test.cpp: the end-to-end suite; every case runs the built interpreter and compares its output byte for byte.
+//
+// A tests/cases/*.cases file is a list of cases, with no blank lines between them:
+//     === title
+//     program lines            joined with "\n", no line break after the last one
+//     --- exit status
+//     expected output lines    each compared with its "\n", trailing blanks included
+// An example examples/[folder/]name.lsp runs when name.expected lies beside it; that file holds what follows the
+// program in a case. Programs that a text file cannot hold well (NUL, CR, bytes above 127) are literals below.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+struct Case {
+    std::string name;      // the test's name: letters, digits and '_', unique
+    std::string program;   // the whole source text
+    int status = -1;       // the expected exit status; -1 marks an entry without a valid "--- N" line
+    std::string expected;  // the expected standard output
+};
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
+struct Outcome {
+    bool exited = false;  // false: killed by a signal, or never started
+    int status = -1;      // the exit status, or the signal number
+    std::string out, err;
+};
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A new file in the temporary directory holding `content`; returns its path (empty if it cannot be made).
+std::string temp_file_with(const std::string& content) {
+    std::string path = (fs::temp_directory_path() / "cellisp_case_XXXXXX").string();
+    const int fd = mkstemp(path.data());
+    const bool written = fd >= 0 && write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
+    if (fd >= 0) close(fd);
+    return written ? path : "";
+}
+
+// Runs the interpreter with `args`, standard input from /dev/null. The outputs go to files rather than pipes,
+// so that a large output cannot block the child while nobody reads it.
+Outcome run_interpreter(const std::vector<std::string>& args) {
+    const std::string out_path = temp_file_with(""), err_path = temp_file_with("");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY, 0);
+    std::vector<char*> argv{const_cast<char*>(CELLISP_EXE)};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    Outcome outcome;
+    pid_t pid = 0;
+    int wait_status = 0;
+    if (posix_spawn(&pid, CELLISP_EXE, &actions, nullptr, argv.data(), environ) == 0 &&
+        waitpid(pid, &wait_status, 0) == pid) {
+        outcome.exited = WIFEXITED(wait_status);
+        outcome.status = outcome.exited ? WEXITSTATUS(wait_status) : WTERMSIG(wait_status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    outcome.out = read_file(out_path);
+    outcome.err = read_file(err_path);
+    fs::remove(out_path);
+    fs::remove(err_path);
+    return outcome;
+}
+
+// `text` from byte `from` on, with every byte outside printable ASCII escaped; "\n" also ends a line.
+std::string escaped(const std::string& text, std::size_t from = 0) {
+    constexpr std::size_t shown = 3000;  // enough to see a difference; a million-element list is not read whole
+    std::string result = from > 0 ? "(from byte " + std::to_string(from) + ") " : "";
+    for (std::size_t i = from; i < text.size() && i < from + shown; ++i) {
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02x", byte);
+        if (byte == '\n') result += "\\n\n";
+        else if (byte == '\\') result += "\\\\";
+        else if (byte >= 32 && byte < 127) result += text[i];
+        else result += hex;
+    }
+    if (text.size() > from + shown) result += "... (" + std::to_string(text.size()) + " bytes in all)";
+    return result;
+}
+
+void expect_outcome(const Outcome& got, int status, const std::string& expected) {
+    if (!got.exited) ADD_FAILURE() << "the interpreter did not exit normally (signal " << got.status << ")";
+    else EXPECT_EQ(got.status, status) << "exit status";
+    const std::size_t common = std::min(got.out.size(), expected.size());
+    const auto first_difference = std::mismatch(got.out.begin(), got.out.begin() + common, expected.begin()).first;
+    const std::size_t diff = first_difference - got.out.begin();
+    const std::size_t from = diff > 1000 ? diff - 200 : 0;
+    EXPECT_TRUE(got.out == expected) << "standard output differs at byte " << diff << "\n--- actual:\n"
+                                     << escaped(got.out, from) << "\n--- expected:\n" << escaped(expected, from);
+    EXPECT_TRUE(got.err.empty()) << "standard error is not empty:\n" << escaped(got.err);
+}
+
+void run_case(const Case& c) {
+    ASSERT_GE(c.status, 0) << "malformed case: no valid \"--- N\" line after the program";
+    const std::string path = temp_file_with(c.program);
+    ASSERT_FALSE(path.empty()) << "cannot write the program to a temporary file";
+    expect_outcome(run_interpreter({path}), c.status, c.expected);
+    fs::remove(path);
+}
+
+// The lines of `text`; a final "\n" ends the last line rather than starting an empty one.
+std::vector<std::string> split_lines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end = 0; start < text.size(); start = end + 1) {
+        end = std::min(text.find('\n', start), text.size());
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+// Letters and digits of `text`, every other run of bytes turned into one '_': a valid test name.
+std::string sanitized(const std::string& text) {
+    std::string name;
+    for (const char ch : text) {
+        if (std::isalnum(static_cast<unsigned char>(ch))) name += ch;
+        else if (!name.empty() && name.back() != '_') name += '_';
+    }
+    name.resize(std::min<std::size_t>(name.size(), 90));
+    while (!name.empty() && name.back() == '_') name.pop_back();
+    return name;
+}
+
+// Reads the "--- N" line at lines[i] and the output lines after it, up to the next "===" line or the end.
+void read_expectation(const std::vector<std::string>& lines, std::size_t& i, Case& c) {
+    if (i < lines.size() && lines[i].starts_with("--- ")) {
+        const char* digits = lines[i].c_str() + 4;
+        char* end = nullptr;
+        const long status = std::strtol(digits, &end, 10);
+        if (end != digits && *end == '\0' && status >= 0 && status <= 255) c.status = static_cast<int>(status);
+        ++i;
+    }
+    for (; i < lines.size() && !lines[i].starts_with("==="); ++i) c.expected += lines[i] + "\n";
+}
+
+void load_case_file(const fs::path& path, std::vector<Case>& cases) {
+    const std::vector<std::string> lines = split_lines(read_file(path));
+    std::size_t i = 0;
+    while (i < lines.size() && !lines[i].starts_with("===")) ++i;
+    for (int index = 1; i < lines.size(); ++index) {
+        Case c;
+        c.name = sanitized(path.stem().string() + "_" + std::to_string(index) + "_" + lines[i].substr(3));
+        for (bool first = true; ++i < lines.size() && !lines[i].starts_with("--- ") && !lines[i].starts_with("===");
+             first = false) {
+            c.program += (first ? "" : "\n") + lines[i];
+        }
+        read_expectation(lines, i, c);
+        cases.push_back(c);
+    }
+}
+
+// Every examples/*.lsp and examples/*/*.lsp with a .expected file beside it; none at all is no failure.
+void load_examples(std::vector<Case>& cases) {
+    const fs::path root = CELLISP_EXAMPLES_DIR;
+    std::vector<fs::path> programs;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
+        if (it.depth() <= 1 && it->path().extension() == ".lsp") programs.push_back(it->path());
+    }
+    std::sort(programs.begin(), programs.end());
+    for (const fs::path& program : programs) {
+        const fs::path expectation = fs::path(program).replace_extension(".expected");
+        if (!fs::exists(expectation)) continue;
+        Case c;
+        c.name = sanitized("example_" + fs::relative(program, root).replace_extension().string());
+        c.program = read_file(program);
+        std::size_t i = 0;
+        read_expectation(split_lines(read_file(expectation)), i, c);
+        cases.push_back(c);
+    }
+}
+
+// A name of `length` bytes whose letters repeat only every 26 bytes, so that a cut in the wrong place shows.
+std::string long_name(int length) {
+    std::string name;
+    for (int i = 0; i < length; ++i) name += static_cast<char>('a' + i % 26);
+    return name;
+}
+
+std::vector<Case> literal_cases() {
+    std::string million = "(";
+    for (int n = 1000000; n >= 1; --n) million += std::to_string(n) + (n > 1 ? " " : ")\n");
+    std::vector<Case> cases = {
+        {"nul_ends_the_text", "(+ 1 2)\0(car 5)"s, 0, "3\n"},
+        {"nul_leaves_a_list_open", "(+ 1\0 2)"s, 4, "Missing ) \n"},
+        {"nul_ends_an_open_string", "\"ab\0cd\" 5"s, 0, "ab\n"},
+        {"crlf_line_ends_are_blanks", "(define x 5)\r\n(+ x\r\n 1)\r\n", 0, "6\n"},
+        {"crlf_inside_a_string_prints_unchanged", "\"a\r\nb\"\r\n", 0, "a\r\nb\n"},
+        {"cr_ends_a_name_in_the_message", "xy\rz", 3, "Unkonwn identifier: xy\n--> xy\n"},
+        {"tab_after_a_name_stays_in_the_message", "x\ty z", 3, "Unkonwn identifier: x\ty\n--> x\n"},
+        {"form_feed_and_vertical_tab_are_name_characters", "(define a\fb 1) (define \v 2) (list a\fb \v)", 0,
+         "(1 2)\n"},
+        {"high_bytes_are_name_characters", "(define \xe9t\xe9 5) (define \xff 6) (list \xe9t\xe9 \xff)", 0, "(5 6)\n"},
+        // Single bytes 0x80, 0xa0, '@' and '`' share bucket 0; 0xe9 'a', 't' and 0xf4 share bucket 20.
+        {"high_byte_names_sharing_a_bucket_stay_apart",
+         "(define \x80 1) (define \xa0 2) (define @ 3) (define ` 4) (define \xe9" "a 5) (define t 6) (define \xf4 7)"
+         " (list \x80 \xa0 @ ` \xe9" "a t \xf4)", 0, "(1 2 3 4 5 6 7)\n"},
+        {"high_bytes_in_strings_and_messages", "(spy \"\xc3\xa9\x80\xff\") \xfe\xfd", 3,
+         "\xc3\xa9\x80\xff\nUnkonwn identifier: \xfe\xfd\n--> \xfe\xfd\n"},
+        {"empty_file_is_one_empty_name", "", 3, "Unkonwn identifier: \n--> \n"},
+        {"file_of_blanks_only_is_one_empty_name", " \t\r\n \n", 3, "Unkonwn identifier: \n--> \n"},
+        {"final_line_break_and_trailing_blanks", "(+ 1 2)\n  \n", 0, "3\n"},
+        {"open_string_keeps_the_final_line_break", "(+ 1 2) \"ab\n", 0, "ab\n\n"},
+        {"list_of_a_million_built_by_recursion",
+         "(define r (lambda (n) (if (= n 0) () (cons n (r (- n 1)))))) (r 1000000)", 0, million},
+        {"list_nested_a_million_deep_copied_and_printed",
+         "(define nest (lambda (n) (if (= n 0) () (list (nest (- n 1)))))) (define d (nest 1000000)) (car d)", 0,
+         std::string(1000000, '(') + std::string(1000000, ')') + "\n"},
+    };
+    // A composed message is cut so that it and its line break take 255 bytes; the "--> " line shows the whole name.
+    for (const int length : {230, 231, 232, 233, 234, 235, 1000}) {
+        const std::string name = long_name(length), suffix = std::to_string(length);
+        cases.push_back({"long_unknown_identifier_" + suffix, name, 3,
+                         "Unkonwn identifier: " + name.substr(0, 234) + "\n--> " + name + "\n"});
+        cases.push_back({"long_unknown_function_" + suffix, "(" + name + ")", 3,
+                         "Unknown function call: " + name.substr(0, 231) + "\n--> (" + name + ")\n"});
+    }
+    for (Case& c : cases) c.name = "literal_" + c.name;
+    return cases;
+}
+
+std::vector<Case> all_cases() {
+    std::vector<fs::path> files;
+    for (const fs::directory_entry& entry : fs::directory_iterator(CELLISP_CASES_DIR)) {
+        if (entry.path().extension() == ".cases") files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<Case> cases;
+    for (const fs::path& file : files) load_case_file(file, cases);
+    for (const Case& c : literal_cases()) cases.push_back(c);
+    load_examples(cases);
+    return cases;
+}
+
+class EndToEnd : public ::testing::TestWithParam<Case> {};
+
+TEST_P(EndToEnd, Run) { run_case(GetParam()); }
+
+INSTANTIATE_TEST_SUITE_P(Cases, EndToEnd, ::testing::ValuesIn(all_cases()),
+                         [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
+
+TEST(Driver, NoArgument) { expect_outcome(run_interpreter({}), 1, "No input file given\n"); }
+
+TEST(Driver, MissingFile) {
+    expect_outcome(run_interpreter({"/nonexistent/cellisp/program.lsp"}), 1, "Can't open input file\n");
+}
+
+TEST(Driver, DirectoryAsFile) { expect_outcome(run_interpreter({CELLISP_CASES_DIR}), 1, "Can't open input file\n"); }
+
+TEST(Driver, ArgumentsAfterTheFileAreIgnored) {
+    const std::string path = temp_file_with("(+ 1 2)");
+    expect_outcome(run_interpreter({path, "/nonexistent", "--help", ""}), 0, "3\n");
+    fs::remove(path);
+}
+
+// A pipe has no size to seek to: it is read to its end. The longer text takes more than one read.
+TEST(Driver, ProgramFromAPipe) {
+    for (const std::string& text : {"(+ 1 2)"s, std::string(60000, ' ') + "(+ 1 2)"}) {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        ASSERT_EQ(write(fds[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        close(fds[1]);
+        expect_outcome(run_interpreter({"/dev/fd/" + std::to_string(fds[0])}), 0, "3\n");
+        close(fds[0]);
+    }
+}
+
+}  // namespace
