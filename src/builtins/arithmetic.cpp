@@ -26,18 +26,27 @@ struct Operands {
     std::int32_t b;
 };
 
+// What an operation needs of one argument's value: whether it is an Integer, and which.
+struct Operand {
+    bool is_integer;
+    std::int32_t value;
+};
+
+Operand evaluate_operand(Cell* expression, BindingTable* table) {
+    Cell* made;
+    const Cell* value = eval_borrowed(expression, table, &made);
+    const Operand operand{value->kind == CellKind::Integer, value->kind == CellKind::Integer ? integer_value(value) : 0};
+    if (made != nullptr) release_value(made);
+    return operand;
+}
+
 // Both arguments are evaluated, first then second, before either is checked.
 Operands evaluate_operands(Cell* args, BindingTable* table, const OperatorMessages& messages) {
     if (!has_length(args, 2)) fail_operator(messages.arity, messages.name, 5);
-    Cell* a = eval(pair_head(args), table);
-    Cell* b = eval(pair_head(pair_tail(args)), table);
-    if (a->kind != CellKind::Integer || b->kind != CellKind::Integer) {
-        fail_operator(messages.type, messages.name, 6);
-    }
-    const Operands operands{integer_value(a), integer_value(b)};
-    release_value(a);
-    release_value(b);
-    return operands;
+    const Operand a = evaluate_operand(pair_head(args), table);
+    const Operand b = evaluate_operand(pair_head(pair_tail(args)), table);
+    if (!a.is_integer || !b.is_integer) fail_operator(messages.type, messages.name, 6);
+    return {a.value, b.value};
 }
 
 // Arithmetic is done on unsigned 32-bit values, which wrap by definition, and read back as signed.
@@ -61,11 +70,9 @@ Cell* builtin_minus(Cell* args, BindingTable* table) {
         return new_integer(wrap(bits(o.a) - bits(o.b)));
     }
     if (!has_length(args, 1)) fail(msg::minus_arity, 5);
-    Cell* a = eval(pair_head(args), table);
-    if (a->kind != CellKind::Integer) fail(msg::minus_type, 6);
-    const std::int32_t value = integer_value(a);
-    release_value(a);
-    return new_integer(wrap(0u - bits(value)));  // the negation of -2147483648 is itself
+    const Operand a = evaluate_operand(pair_head(args), table);
+    if (!a.is_integer) fail(msg::minus_type, 6);
+    return new_integer(wrap(0u - bits(a.value)));  // the negation of -2147483648 is itself
 }
 
 Cell* builtin_times(Cell* args, BindingTable* table) {

@@ -14,10 +14,11 @@ constexpr int cond_index = 11;
 
 // The value of a test: an Integer, of which only "zero or not" counts.
 bool evaluate_test(Cell* test, BindingTable* table) {
-    Cell* value = eval(test, table);
+    Cell* made;
+    const Cell* value = eval_borrowed(test, table, &made);
     if (value->kind != CellKind::Integer) fail(msg::condition_type, 6);
     const bool holds = integer_value(value) != 0;
-    release_value(value);
+    if (made != nullptr) release_value(made);
     return holds;
 }
 

@@ -11,9 +11,11 @@
 namespace cellisp {
 namespace {
 
-bool same_key(const Cell* a, const Cell* b) {
-    const Cell* name = symbol_canonical(a);
-    return name != nullptr && name == symbol_canonical(b);  // an empty name matches nothing
+// The key a table stores for `key`: its canonical Symbol, so that a lookup compares one pointer. An empty name
+// has none and keeps its own cell, which no lookup matches.
+Cell* stored_key(Cell* key) {
+    const Cell* canonical = symbol_canonical(key);
+    return canonical != nullptr ? const_cast<Cell*>(canonical) : key;
 }
 
 BindingNode** bucket_of(const Cell* key, const BindingTable* table) {
@@ -21,28 +23,51 @@ BindingNode** bucket_of(const Cell* key, const BindingTable* table) {
 }
 
 BindingNode* find_in(const Cell* key, const BindingTable* table) {
+    const Cell* name = symbol_canonical(key);
+    if (name == nullptr) return nullptr;  // an empty name matches nothing
     for (BindingNode* node = *bucket_of(key, table); node != nullptr; node = node->next) {
-        if (same_key(node->key, key)) return node;
+        if (node->key == name) return node;
     }
     return nullptr;
 }
 
-void give_node(BindingNode* node) { give_memory(node, sizeof(BindingNode)); }
+BindingNode* find_bound(const Cell* key, const BindingTable* table) {
+    if (key->kind != CellKind::Symbol) return nullptr;
+    for (; table != nullptr; table = table->parent) {
+        if (BindingNode* node = find_in(key, table)) return node;
+    }
+    return nullptr;
+}
 
-std::size_t table_bytes(int buckets) {
-    return sizeof(BindingTable) + static_cast<std::size_t>(buckets) * sizeof(BindingNode*);
+std::size_t table_bytes(int buckets, int bindings) {
+    return sizeof(BindingTable) + static_cast<std::size_t>(buckets) * sizeof(BindingNode*) +
+           static_cast<std::size_t>(bindings) * sizeof(BindingNode);
+}
+
+// A node for one more binding of `table`: one made with the table while there are any.
+BindingNode* take_node(BindingTable* table) {
+    if (table->nodes_next != table->nodes_end) return table->nodes_next++;
+    return new_binding_node();
+}
+
+bool is_own_node(const BindingTable* table, const BindingNode* node) {
+    return node >= table->nodes_begin && node < table->nodes_end;
 }
 
 }  // namespace
 
-BindingTable* table_new(int buckets) {
-    BindingTable* table = static_cast<BindingTable*>(take_memory(table_bytes(buckets)));
+BindingTable* table_new(int buckets, int bindings) {
+    BindingTable* table = static_cast<BindingTable*>(take_memory(table_bytes(buckets, bindings)));
     table->refs = 1;
     table->bucket_mask = buckets - 1;
     table->frozen = false;
     table->parent = nullptr;
+    // The buckets, then the nodes, follow the table in its block; both are pointer-aligned.
     table->buckets = reinterpret_cast<BindingNode**>(table + 1);
     for (int i = 0; i < buckets; ++i) table->buckets[i] = nullptr;
+    table->nodes_begin = reinterpret_cast<BindingNode*>(table->buckets + buckets);
+    table->nodes_next = table->nodes_begin;
+    table->nodes_end = table->nodes_begin + bindings;
     return table;
 }
 
@@ -56,19 +81,19 @@ BindingNode* new_binding_node() { return static_cast<BindingNode*>(take_memory(s
 
 void table_insert(BindingTable* table, Cell* key, Cell* value) {
     if (key->kind != CellKind::Symbol) fail(msg::cannot_bind, 8);
+    Cell* name = stored_key(key);
     BindingNode** link = bucket_of(key, table);
     for (; *link != nullptr; link = &(*link)->next) {
         BindingNode* node = *link;
-        if (same_key(node->key, key)) {
+        if (node->key == name && symbol_canonical(name) != nullptr) {
             Cell* old = node->value;
-            node->key = key;
             node->value = value;
             release_value(old);
             return;
         }
     }
-    BindingNode* node = new_binding_node();
-    node->key = key;
+    BindingNode* node = take_node(table);
+    node->key = name;
     node->value = value;
     node->next = nullptr;
     *link = node;
@@ -80,11 +105,13 @@ BindingNode* table_find(const Cell* key, const BindingTable* table) {
 }
 
 Cell* lookup(const Cell* key, const BindingTable* table) {
-    if (key->kind != CellKind::Symbol) return nullptr;
-    for (; table != nullptr; table = table->parent) {
-        if (BindingNode* node = find_in(key, table)) return copy_value(node->value);
-    }
-    return nullptr;
+    BindingNode* node = find_bound(key, table);
+    return node == nullptr ? nullptr : copy_value(node->value);
+}
+
+Cell* lookup_borrowed(const Cell* key, const BindingTable* table) {
+    BindingNode* node = find_bound(key, table);
+    return node == nullptr ? nullptr : node->value;
 }
 
 void table_copy(const BindingTable* source, BindingTable* destination) {
@@ -98,7 +125,7 @@ void table_copy(const BindingTable* source, BindingTable* destination) {
     for (int bucket = 0; bucket <= source->bucket_mask; ++bucket) {
         BindingNode** link = &destination->buckets[bucket];
         for (const BindingNode* node = source->buckets[bucket]; node != nullptr; node = node->next) {
-            BindingNode* copy = new_binding_node();
+            BindingNode* copy = take_node(destination);
             copy->key = node->key;
             copy->value = copy_value(node->value);
             copy->next = nullptr;
@@ -116,15 +143,16 @@ void table_release(BindingTable* table) {
     // Parents are walked in a loop: a chain of captures does not deepen the recursion.
     while (table != nullptr && --table->refs == 0) {
         for (int i = 0; i <= table->bucket_mask; ++i) {
-            for (BindingNode* bucket = table->buckets[i]; bucket != nullptr;) {
-                BindingNode* next = bucket->next;
-                release_value(bucket->value);
-                give_node(bucket);
-                bucket = next;
+            for (BindingNode* node = table->buckets[i]; node != nullptr;) {
+                BindingNode* next = node->next;
+                release_value(node->value);
+                if (!is_own_node(table, node)) give_memory(node, sizeof(BindingNode));
+                node = next;
             }
         }
         BindingTable* parent = table->parent;
-        give_memory(table, table_bytes(table->bucket_mask + 1));
+        give_memory(table, table_bytes(table->bucket_mask + 1,
+                                       static_cast<int>(table->nodes_end - table->nodes_begin)));
         table = parent;
     }
 }

@@ -27,27 +27,32 @@ struct Cell;
 constexpr int bucket_count = 32;  // the most a table has; tables never grow or rehash
 
 struct BindingNode {
-    Cell* key;    // a Symbol of the tree; not owned
+    Cell* key;    // the canonical Symbol of the bound name (an empty name keeps its own cell); not owned
     Cell* value;  // one reference, owned by the table
     BindingNode* next;
 };
 
 struct BindingTable {
-    std::uint32_t refs;     // counted references; the table is reclaimed when the last one is released
+    std::uint32_t refs;        // counted references; the table is reclaimed when the last one is released
     std::int32_t bucket_mask;  // the number of buckets less one: 0, 1, 3, ... 31
-    bool frozen;            // never changed again
-    BindingTable* parent;   // shared and frozen, or nullptr
-    BindingNode** buckets;  // bucket_mask + 1 chains, in the same block as the table
+    bool frozen;               // never changed again
+    BindingTable* parent;      // shared and frozen, or nullptr
+    BindingNode** buckets;     // bucket_mask + 1 chains, in the same block as the table
+    // Nodes made in the same block as the table, for the bindings it is expected to hold: [begin, next) are in
+    // use, [next, end) are still free. Further nodes are allocated one by one.
+    BindingNode* nodes_begin;
+    BindingNode* nodes_next;
+    BindingNode* nodes_end;
 };
 
-// A new, empty table with one reference and `buckets` buckets (a power of two, at most bucket_count), owned by
-// the caller. Failure ends the run.
-BindingTable* table_new(int buckets = bucket_count);
+// A new, empty table with one reference, owned by the caller, with `buckets` buckets (a power of two, at most
+// bucket_count) and room made ahead for `bindings` bindings. Failure ends the run.
+BindingTable* table_new(int buckets = bucket_count, int bindings = 0);
 
 // The number of buckets that suits a table expected to hold `bindings` bindings.
 int buckets_for(long bindings);
 
-// A new node with its fields unset; owned by the caller until table_insert takes it. Failure ends the run.
+// A new node with its fields unset; owned by the caller. Failure ends the run.
 BindingNode* new_binding_node();
 
 // Binds `key` to `value` in `table`, or replaces the binding of the same name (the old value is released).
@@ -62,6 +67,10 @@ BindingNode* table_find(const Cell* key, const BindingTable* table);
 // A copy of the value bound to the name of `key` in `table` or its parents, owned by the caller; nullptr when
 // `table` is nullptr or the name is unbound. `key` may be of any kind: only a Symbol can be bound.
 Cell* lookup(const Cell* key, const BindingTable* table);
+
+// The value bound to the name of `key`, as lookup finds it, but borrowed: valid only until the table changes.
+// For callers that read an Integer and let go at once.
+Cell* lookup_borrowed(const Cell* key, const BindingTable* table);
 
 // Makes `destination` hold every binding in force in `source` (nothing when source is nullptr): it shares a frozen
 // source as its parent, and copies the own bindings of any other source, sharing the source's parent.

@@ -15,6 +15,13 @@ namespace {
 
 Cell* program_tree = nullptr;  // kept for the whole run: values and Functions may share its cells
 
+// The value bound to a Symbol, borrowed; an unbound name ends the run.
+Cell* value_of_name(Cell* symbol, BindingTable* table) {
+    Cell* value = lookup_borrowed(symbol, table);
+    if (value == nullptr) fail_with_name(msg::unknown_identifier, symbol_name(symbol), 3);
+    return value;
+}
+
 bool is_define_form(const Cell* expression) {
     return is_pair(expression) && pair_head(expression)->kind == CellKind::DefineMark;
 }
@@ -79,13 +86,20 @@ Cell* eval(Cell* expression, BindingTable* table) {
         case CellKind::Nil:
         case CellKind::String:
         case CellKind::Integer: return copy_value(expression);
-        case CellKind::Symbol: {
-            Cell* value = lookup(expression, table);
-            if (value == nullptr) fail_with_name(msg::unknown_identifier, symbol_name(expression), 3);
-            return value;
-        }
+        case CellKind::Symbol: return copy_value(value_of_name(expression, table));
         case CellKind::Pair: return eval_call(expression, table);
         default: fail(msg::syntax_error, 9);  // a Function, Builtin or define cell by itself
+    }
+}
+
+Cell* eval_borrowed(Cell* expression, BindingTable* table, Cell** made) {
+    *made = nullptr;
+    switch (expression->kind) {
+        case CellKind::Nil:
+        case CellKind::String:
+        case CellKind::Integer: return expression;
+        case CellKind::Symbol: return value_of_name(expression, table);
+        default: return *made = eval(expression, table);
     }
 }
 

@@ -22,6 +22,12 @@ Cell* eval_sequence(Cell* list, BindingTable* table);
 // The value of `expression` (borrowed) in `table` (borrowed, or nullptr); owned by the caller.
 Cell* eval(Cell* expression, BindingTable* table);
 
+// The value of `expression`, borrowed where it can be: a literal is its own value, and a name's value is read where
+// its table holds it. When the value had to be made, *made is that value, owned by the caller, who releases it
+// when done with it; otherwise *made is nullptr. Fails exactly as eval does. A borrowed value stays valid while
+// `table` is unchanged, which holds for the whole evaluation of an expression: only a sequence binds names.
+Cell* eval_borrowed(Cell* expression, BindingTable* table, Cell** made);
+
 // The work of a define form whose arguments are `args`: evaluates the second argument in `table` and binds the
 // first to it there. REQUIRES: table is not nullptr and not frozen.
 void define_binding(Cell* args, BindingTable* table);

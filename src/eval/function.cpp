@@ -33,7 +33,9 @@ void bind_parameter(Cell* argument, Cell* param, BindingTable* caller_table, Bin
 
 Cell* apply_function(Cell* function, Cell* args, BindingTable* caller_table, Cell* name) {
     long left = function_param_count(function);
-    BindingTable* call_table = table_new(buckets_for(left + 1));  // the parameters and the function's name
+    // Room for the parameters and the function's own name.
+    const int bindings = left < bucket_count ? static_cast<int>(left) + 1 : bucket_count;
+    BindingTable* call_table = table_new(buckets_for(bindings), bindings);
     table_copy(function_table(function), call_table);
     Cell* params = function_params(function);
     // Arguments are evaluated and bound one by one, so a surplus is found only after the others are bound.
