@@ -60,13 +60,13 @@ std::string temp_file_with(const std::string& content) {
     return written ? path : "";
 }
 
-// Runs the interpreter with `args`, standard input from /dev/null. The outputs go to files rather than pipes,
-// so that a large output cannot block the child while nobody reads it.
-Outcome run_interpreter(const std::vector<std::string>& args) {
+// Runs the interpreter with `args`, standard input from `input` (/dev/null unless given). The outputs go to files
+// rather than pipes, so that a large output cannot block the child while nobody reads it.
+Outcome run_interpreter(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
     const std::string out_path = temp_file_with(""), err_path = temp_file_with("");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY, 0);
     std::vector<char*> argv{const_cast<char*>(CELLISP_EXE)};
@@ -245,6 +245,38 @@ std::vector<Case> literal_cases() {
     return cases;
 }
 
+// Inputs that push the reader, the evaluator and the printer to their limits; each has its exact outcome.
+std::vector<Case> hostile_cases() {
+    const int deep = 100000;
+    std::string numbers;
+    for (int n = 0; n < 300000; ++n) {
+        if (n > 0) numbers += ' ';
+        numbers += std::to_string(n);
+    }
+    const std::string quoted(deep, '\''), huge_name = long_name(100000);
+    std::vector<Case> cases = {
+        {"parentheses_nested_100000_deep", "'" + std::string(deep, '(') + std::string(deep, ')'), 0,
+         std::string(deep, '(') + std::string(deep, ')') + "\n"},
+        {"parentheses_nested_100000_deep_as_a_call", std::string(deep, '(') + std::string(deep, ')'), 9,
+         "Syntax error\n--> " + std::string(deep, '(') + std::string(deep, ')') + "\n"},
+        {"quote_marks_100000_deep", quoted + "x", 0,
+         [&] {
+             std::string out;
+             for (int i = 1; i < deep; ++i) out += "(quote ";
+             return out + "x" + std::string(deep - 1, ')') + "\n";
+         }()},
+        {"list_literal_of_300000_copied_released_and_printed",
+         "(define l '(" + numbers + ")) (define same (lambda (x) x)) (same (same l))", 0, "(" + numbers + ")\n"},
+        {"format_directives_in_names_print_as_they_stand", "(define %s%n 1) (%n%s%d)", 3,
+         "Unknown function call: %n%s%d\n--> (%n%s%d)\n"},
+        {"unknown_name_of_100000_bytes", huge_name, 3,
+         "Unkonwn identifier: " + huge_name.substr(0, 234) + "\n--> " + huge_name + "\n"},
+        {"file_of_64_mib", std::string(64 << 20, ' ') + "(+ 1 2)", 0, "3\n"},
+    };
+    for (Case& c : cases) c.name = "hostile_" + c.name;
+    return cases;
+}
+
 std::vector<Case> all_cases() {
     std::vector<fs::path> files;
     for (const fs::directory_entry& entry : fs::directory_iterator(CELLISP_CASES_DIR)) {
@@ -254,6 +286,7 @@ std::vector<Case> all_cases() {
     std::vector<Case> cases;
     for (const fs::path& file : files) load_case_file(file, cases);
     for (const Case& c : literal_cases()) cases.push_back(c);
+    for (const Case& c : hostile_cases()) cases.push_back(c);
     load_examples(cases);
     return cases;
 }
@@ -289,6 +322,15 @@ TEST(Driver, ProgramFromAPipe) {
         expect_outcome(run_interpreter({"/dev/fd/" + std::to_string(fds[0])}), 0, "3\n");
         close(fds[0]);
     }
+}
+
+// The final wait reads one character and no more, whether input has ended or text is waiting.
+TEST(Driver, TextWaitingOnStandardInput) {
+    const std::string program = temp_file_with("(+ 1 2)"), failing = temp_file_with("(car 5)");
+    const std::string input = temp_file_with("typed ahead\nand more\n");
+    expect_outcome(run_interpreter({program}, input), 0, "3\n");
+    expect_outcome(run_interpreter({failing}, input), 6, "Wrong type of argument in car\n--> (car 5)\n");
+    for (const std::string& path : {program, failing, input}) fs::remove(path);
 }
 
 }  // namespace
