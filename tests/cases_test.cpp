@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -36,7 +37,15 @@ struct Case {
     std::string program;   // the whole source text
     int status = -1;       // the expected exit status; -1 marks an entry without a valid "--- N" line
     std::string expected;  // the expected standard output
+    bool deep = false;     // needs the release build's large stack: skipped under the sanitizers
+    std::function<void(Case&)> build = nullptr;  // fills in a large program and its output when the case runs
 };
+
+#ifdef CELLISP_SANITIZED
+constexpr bool sanitized_build = true;  // its stack is kept small
+#else
+constexpr bool sanitized_build = false;
+#endif
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
@@ -117,7 +126,9 @@ void expect_outcome(const Outcome& got, int status, const std::string& expected)
     EXPECT_TRUE(got.err.empty()) << "standard error is not empty:\n" << escaped(got.err);
 }
 
-void run_case(const Case& c) {
+void run_case(Case c) {
+    if (c.deep && sanitized_build) GTEST_SKIP() << "needs the stack of the release build";
+    if (c.build) c.build(c);
     ASSERT_GE(c.status, 0) << "malformed case: no valid \"--- N\" line after the program";
     const std::string path = temp_file_with(c.program);
     ASSERT_FALSE(path.empty()) << "cannot write the program to a temporary file";
@@ -171,6 +182,7 @@ void load_case_file(const fs::path& path, std::vector<Case>& cases) {
             c.program += (first ? "" : "\n") + lines[i];
         }
         read_expectation(lines, i, c);
+        c.deep = path.stem() == "limits";
         cases.push_back(c);
     }
 }
@@ -203,9 +215,15 @@ std::string long_name(int length) {
     return name;
 }
 
+// The printed list (1000000 999999 ... 1).
+void expect_million_list(Case& c) {
+    c.expected = "(";
+    for (int n = 1000000; n >= 1; --n) c.expected += std::to_string(n) + (n > 1 ? " " : ")\n");
+}
+
+void expect_million_nesting(Case& c) { c.expected = std::string(1000000, '(') + std::string(1000000, ')') + "\n"; }
+
 std::vector<Case> literal_cases() {
-    std::string million = "(";
-    for (int n = 1000000; n >= 1; --n) million += std::to_string(n) + (n > 1 ? " " : ")\n");
     std::vector<Case> cases = {
         {"nul_ends_the_text", "(+ 1 2)\0(car 5)"s, 0, "3\n"},
         {"nul_leaves_a_list_open", "(+ 1\0 2)"s, 4, "Missing ) \n"},
@@ -228,10 +246,11 @@ std::vector<Case> literal_cases() {
         {"final_line_break_and_trailing_blanks", "(+ 1 2)\n  \n", 0, "3\n"},
         {"open_string_keeps_the_final_line_break", "(+ 1 2) \"ab\n", 0, "ab\n\n"},
         {"list_of_a_million_built_by_recursion",
-         "(define r (lambda (n) (if (= n 0) () (cons n (r (- n 1)))))) (r 1000000)", 0, million},
+         "(define r (lambda (n) (if (= n 0) () (cons n (r (- n 1)))))) (r 1000000)", 0, "", true,
+         expect_million_list},
         {"list_nested_a_million_deep_copied_and_printed",
-         "(define nest (lambda (n) (if (= n 0) () (list (nest (- n 1)))))) (define d (nest 1000000)) (car d)", 0,
-         std::string(1000000, '(') + std::string(1000000, ')') + "\n"},
+         "(define nest (lambda (n) (if (= n 0) () (list (nest (- n 1)))))) (define d (nest 1000000)) (car d)", 0, "",
+         true, expect_million_nesting},
     };
     // A composed message is cut so that it and its line break take 255 bytes; the "--> " line shows the whole name.
     for (const int length : {230, 231, 232, 233, 234, 235, 1000}) {
@@ -245,33 +264,39 @@ std::vector<Case> literal_cases() {
     return cases;
 }
 
-// Inputs that push the reader, the evaluator and the printer to their limits; each has its exact outcome.
+// Inputs that push the reader, the evaluator and the printer to their limits; each has its exact outcome. Large
+// texts are made when the case runs.
 std::vector<Case> hostile_cases() {
-    const int deep = 100000;
-    std::string numbers;
-    for (int n = 0; n < 300000; ++n) {
-        if (n > 0) numbers += ' ';
-        numbers += std::to_string(n);
-    }
-    const std::string quoted(deep, '\''), huge_name = long_name(100000);
+    constexpr int deep = 100000;
+    const auto numbers = [] {
+        std::string text;
+        for (int n = 0; n < 300000; ++n) {
+            if (n > 0) text += ' ';
+            text += std::to_string(n);
+        }
+        return text;
+    };
+    const std::string nested = std::string(deep, '(') + std::string(deep, ')');
     std::vector<Case> cases = {
-        {"parentheses_nested_100000_deep", "'" + std::string(deep, '(') + std::string(deep, ')'), 0,
-         std::string(deep, '(') + std::string(deep, ')') + "\n"},
-        {"parentheses_nested_100000_deep_as_a_call", std::string(deep, '(') + std::string(deep, ')'), 9,
-         "Syntax error\n--> " + std::string(deep, '(') + std::string(deep, ')') + "\n"},
-        {"quote_marks_100000_deep", quoted + "x", 0,
-         [&] {
-             std::string out;
-             for (int i = 1; i < deep; ++i) out += "(quote ";
-             return out + "x" + std::string(deep - 1, ')') + "\n";
-         }()},
-        {"list_literal_of_300000_copied_released_and_printed",
-         "(define l '(" + numbers + ")) (define same (lambda (x) x)) (same (same l))", 0, "(" + numbers + ")\n"},
+        {"parentheses_nested_100000_deep", "'" + nested, 0, nested + "\n"},
+        {"parentheses_nested_100000_deep_as_a_call", nested, 9, "Syntax error\n--> " + nested + "\n"},
+        {"quote_marks_100000_deep", std::string(deep, '\'') + "x", 0, "", false,
+         [](Case& c) {
+             for (int i = 1; i < deep; ++i) c.expected += "(quote ";
+             c.expected += "x" + std::string(deep - 1, ')') + "\n";
+         }},
+        {"list_literal_of_300000_copied_released_and_printed", "", 0, "", false,
+         [numbers](Case& c) {
+             const std::string list = "(" + numbers() + ")";
+             c.program = "(define l '" + list + ") (define same (lambda (x) x)) (same (same l))";
+             c.expected = list + "\n";
+         }},
         {"format_directives_in_names_print_as_they_stand", "(define %s%n 1) (%n%s%d)", 3,
          "Unknown function call: %n%s%d\n--> (%n%s%d)\n"},
-        {"unknown_name_of_100000_bytes", huge_name, 3,
-         "Unkonwn identifier: " + huge_name.substr(0, 234) + "\n--> " + huge_name + "\n"},
-        {"file_of_64_mib", std::string(64 << 20, ' ') + "(+ 1 2)", 0, "3\n"},
+        {"unknown_name_of_100000_bytes", long_name(100000), 3,
+         "Unkonwn identifier: " + long_name(234) + "\n--> " + long_name(100000) + "\n"},
+        {"file_of_64_mib", "", 0, "3\n", false,
+         [](Case& c) { c.program = std::string(64 << 20, ' ') + "(+ 1 2)"; }},
     };
     for (Case& c : cases) c.name = "hostile_" + c.name;
     return cases;
