@@ -1,6 +1,7 @@
 // fuzz_run.cpp: drives loading, reading, evaluation and printing of arbitrary bytes.
 //
-// Each input is run as a whole program, exactly as the interpreter runs a file, on its own large-stack thread.
+// Each input is run as a whole program, exactly as the interpreter runs a file, on the fuzzer's own thread (a new
+// thread for every input would cost the sanitizer's bookkeeping for each one).
 // A run that ends through fail is a normal outcome: the exit routine jumps back here instead of leaving the
 // process. After every run all of its memory is reclaimed, so the harness can run millions of inputs.
 
@@ -61,6 +62,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Input input{data, size};
-    cellisp::run_with_large_stack(run_one, &input);
+    cellisp::run_on_current_stack(run_one, &input);
     return 0;
 }

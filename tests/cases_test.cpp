@@ -37,14 +37,14 @@ struct Case {
     std::string program;   // the whole source text
     int status = -1;       // the expected exit status; -1 marks an entry without a valid "--- N" line
     std::string expected;  // the expected standard output
-    bool deep = false;     // needs the release build's large stack: skipped under the sanitizers
+    bool deep = false;     // needs the release build's large stack: skipped on a small one
     std::function<void(Case&)> build = nullptr;  // fills in a large program and its output when the case runs
 };
 
-#ifdef CELLISP_SANITIZED
-constexpr bool sanitized_build = true;  // its stack is kept small
+#ifdef CELLISP_SMALL_STACK
+constexpr bool small_stack = true;  // a build for memory checkers
 #else
-constexpr bool sanitized_build = false;
+constexpr bool small_stack = false;
 #endif
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -69,6 +69,22 @@ std::string temp_file_with(const std::string& content) {
     return written ? path : "";
 }
 
+// The words of CELLISP_WRAPPER, a command that every run goes through (a memory checker, for example).
+std::vector<std::string> wrapper_words() {
+    std::vector<std::string> words;
+    const char* wrapper = std::getenv("CELLISP_WRAPPER");
+    std::string word;
+    for (const char* p = wrapper == nullptr ? "" : wrapper;; ++p) {
+        if (*p != ' ' && *p != '\0') {
+            word += *p;
+            continue;
+        }
+        if (!word.empty()) words.push_back(word);
+        word.clear();
+        if (*p == '\0') return words;
+    }
+}
+
 // Runs the interpreter with `args`, standard input from `input` (/dev/null unless given). The outputs go to files
 // rather than pipes, so that a large output cannot block the child while nobody reads it.
 Outcome run_interpreter(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
@@ -78,13 +94,16 @@ Outcome run_interpreter(const std::vector<std::string>& args, const std::string&
     posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY, 0);
-    std::vector<char*> argv{const_cast<char*>(CELLISP_EXE)};
+    static const std::vector<std::string> wrapper = wrapper_words();
+    std::vector<char*> argv;
+    for (const std::string& word : wrapper) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(const_cast<char*>(CELLISP_EXE));
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     Outcome outcome;
     pid_t pid = 0;
     int wait_status = 0;
-    if (posix_spawn(&pid, CELLISP_EXE, &actions, nullptr, argv.data(), environ) == 0 &&
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0 &&
         waitpid(pid, &wait_status, 0) == pid) {
         outcome.exited = WIFEXITED(wait_status);
         outcome.status = outcome.exited ? WEXITSTATUS(wait_status) : WTERMSIG(wait_status);
@@ -127,7 +146,7 @@ void expect_outcome(const Outcome& got, int status, const std::string& expected)
 }
 
 void run_case(Case c) {
-    if (c.deep && sanitized_build) GTEST_SKIP() << "needs the stack of the release build";
+    if (c.deep && small_stack) GTEST_SKIP() << "needs the stack of the release build";
     if (c.build) c.build(c);
     ASSERT_GE(c.status, 0) << "malformed case: no valid \"--- N\" line after the program";
     const std::string path = temp_file_with(c.program);

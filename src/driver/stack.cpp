@@ -18,12 +18,12 @@ namespace {
 
 // A 64-bit process can reserve this much address space for the stack; pages are committed only when touched.
 // Smaller sizes are tried in turn where the system refuses.
-#ifndef CELLISP_SANITIZED
+#ifndef CELLISP_SMALL_STACK
 // 1 GiB holds a counting recursion four million levels deep; a runaway recursion fills it in a few seconds.
 constexpr std::size_t stack_sizes[] = {std::size_t{1} << 30, std::size_t{256} << 20, std::size_t{64} << 20};
 #else
-// The address sanitizer cannot clean up after a failure made deeper than 64 MiB down the stack, and says so on
-// standard error; its build keeps the stack below that.
+// For memory checkers: the address sanitizer cannot clean up after a failure made deeper than 64 MiB down the
+// stack (and says so on standard error), and valgrind takes seconds to set up a large one.
 constexpr std::size_t stack_sizes[] = {std::size_t{60} << 20};
 #endif
 // Kept below the floor for everything the end of a run needs: printing the report and the C library's calls.
@@ -72,7 +72,10 @@ int run_with_large_stack(int (*body)(void*), void* argument) {
             return job.result;
         }
     }
-    // No thread could be had: stay on this one, inside its own limit.
+    return run_on_current_stack(body, argument);  // no thread could be had
+}
+
+int run_on_current_stack(int (*body)(void*), void* argument) {
     rlimit limit{};
     std::size_t size = 8u << 20;
     if (getrlimit(RLIMIT_STACK, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < size) {

@@ -35,7 +35,10 @@ inline void check_stack() {
 void use_stack_reserve();
 
 // Runs body(argument) on a thread with a large stack and returns what it returns. If no such thread can be made,
-// runs it on the calling thread, with the floor set from that thread's stack limit.
+// runs it on the calling thread (run_on_current_stack).
 int run_with_large_stack(int (*body)(void*), void* argument);
+
+// Runs body(argument) on the calling thread, with the floor set from the process's stack limit.
+int run_on_current_stack(int (*body)(void*), void* argument);
 
 }  // namespace cellisp

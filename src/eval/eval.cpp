@@ -13,7 +13,9 @@
 namespace cellisp {
 namespace {
 
-Cell* program_tree = nullptr;  // kept for the whole run: values and Functions may share its cells
+// The program tree, kept for the whole run: values and Functions share its cells. Volatile, so that the store that
+// keeps it reachable is not optimised away.
+Cell* volatile program_tree = nullptr;
 
 // The value bound to a Symbol, borrowed; an unbound name ends the run.
 Cell* value_of_name(Cell* symbol, BindingTable* table) {
