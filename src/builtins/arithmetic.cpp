@@ -41,12 +41,17 @@ Operand evaluate_operand(Cell* expression, BindingTable* table) {
 }
 
 // Both arguments are evaluated, first then second, before either is checked.
-Operands evaluate_operands(Cell* args, BindingTable* table, const OperatorMessages& messages) {
-    if (!has_length(args, 2)) fail_operator(messages.arity, messages.name, 5);
+// REQUIRES: the argument count has been checked.
+Operands evaluate_checked_operands(Cell* args, BindingTable* table, const OperatorMessages& messages) {
     const Operand a = evaluate_operand(pair_head(args), table);
     const Operand b = evaluate_operand(pair_head(pair_tail(args)), table);
     if (!a.is_integer || !b.is_integer) fail_operator(messages.type, messages.name, 6);
     return {a.value, b.value};
+}
+
+Operands evaluate_operands(Cell* args, BindingTable* table, const OperatorMessages& messages) {
+    if (!has_length(args, 2)) fail_operator(messages.arity, messages.name, 5);
+    return evaluate_checked_operands(args, table, messages);
 }
 
 // Arithmetic is done on unsigned 32-bit values, which wrap by definition, and read back as signed.
@@ -66,7 +71,7 @@ Cell* builtin_plus(Cell* args, BindingTable* table) {
 
 Cell* builtin_minus(Cell* args, BindingTable* table) {
     if (has_length(args, 2)) {
-        const Operands o = evaluate_operands(args, table, {msg::minus_arity, msg::minus_type, nullptr});
+        const Operands o = evaluate_checked_operands(args, table, {msg::minus_arity, msg::minus_type, nullptr});
         return new_integer(wrap(bits(o.a) - bits(o.b)));
     }
     if (!has_length(args, 1)) fail(msg::minus_arity, 5);

@@ -47,6 +47,7 @@ std::size_t table_bytes(int buckets, int bindings) {
 // A node for one more binding of `table`: one made with the table while there are any.
 BindingNode* take_node(BindingTable* table) {
     if (table->nodes_next != table->nodes_end) return table->nodes_next++;
+    table->has_other_nodes = true;
     return new_binding_node();
 }
 
@@ -68,6 +69,7 @@ BindingTable* table_new(int buckets, int bindings) {
     table->nodes_begin = reinterpret_cast<BindingNode*>(table->buckets + buckets);
     table->nodes_next = table->nodes_begin;
     table->nodes_end = table->nodes_begin + bindings;
+    table->has_other_nodes = false;
     return table;
 }
 
@@ -142,12 +144,17 @@ void table_copy(const BindingTable* source, BindingTable* destination) {
 void table_release(BindingTable* table) {
     // Parents are walked in a loop: a chain of captures does not deepen the recursion.
     while (table != nullptr && --table->refs == 0) {
-        for (int i = 0; i <= table->bucket_mask; ++i) {
-            for (BindingNode* node = table->buckets[i]; node != nullptr;) {
-                BindingNode* next = node->next;
-                release_value(node->value);
-                if (!is_own_node(table, node)) give_memory(node, sizeof(BindingNode));
-                node = next;
+        if (!table->has_other_nodes) {
+            // A call's table, the common case: every node lies in the table's block.
+            for (BindingNode* node = table->nodes_begin; node != table->nodes_next; ++node) release_value(node->value);
+        } else {
+            for (int i = 0; i <= table->bucket_mask; ++i) {
+                for (BindingNode* node = table->buckets[i]; node != nullptr;) {
+                    BindingNode* next = node->next;
+                    release_value(node->value);
+                    if (!is_own_node(table, node)) give_memory(node, sizeof(BindingNode));
+                    node = next;
+                }
             }
         }
         BindingTable* parent = table->parent;

@@ -43,6 +43,7 @@ struct BindingTable {
     BindingNode* nodes_begin;
     BindingNode* nodes_next;
     BindingNode* nodes_end;
+    bool has_other_nodes;  // some node was allocated on its own
 };
 
 // A new, empty table with one reference, owned by the caller, with `buckets` buckets (a power of two, at most
