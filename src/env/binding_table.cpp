@@ -2,6 +2,7 @@
 
 #include "env/binding_table.h"
 
+#include <bit>
 #include <cstddef>
 
 #include "cell/cell.h"
@@ -18,8 +19,16 @@ Cell* stored_key(Cell* key) {
     return canonical != nullptr ? const_cast<Cell*>(canonical) : key;
 }
 
-BindingNode** bucket_of(const Cell* key, const BindingTable* table) {
-    return &table->buckets[symbol_bucket(key) & table->bucket_mask];
+BindingNode* const* bucket_of(const Cell* key, const BindingTable* table) {
+    return &table_buckets(table)[symbol_bucket(key) & table->bucket_mask];
+}
+
+BindingNode** bucket_of(const Cell* key, BindingTable* table) {
+    return &table_buckets(table)[symbol_bucket(key) & table->bucket_mask];
+}
+
+BindingNode* own_nodes(const BindingTable* table) {
+    return reinterpret_cast<BindingNode*>(const_cast<BindingNode**>(table_buckets(table)) + table_bucket_count(table));
 }
 
 BindingNode* find_in(const Cell* key, const BindingTable* table) {
@@ -39,44 +48,41 @@ BindingNode* find_bound(const Cell* key, const BindingTable* table) {
     return nullptr;
 }
 
-std::size_t table_bytes(int buckets, int bindings) {
-    return sizeof(BindingTable) + static_cast<std::size_t>(buckets) * sizeof(BindingNode*) +
-           static_cast<std::size_t>(bindings) * sizeof(BindingNode);
-}
 
 // A node for one more binding of `table`: one made with the table while there are any.
 BindingNode* take_node(BindingTable* table) {
-    if (table->nodes_next != table->nodes_end) return table->nodes_next++;
+    if (table->nodes_used < table->node_room) return own_nodes(table) + table->nodes_used++;
     table->has_other_nodes = true;
     return new_binding_node();
 }
 
 bool is_own_node(const BindingTable* table, const BindingNode* node) {
-    return node >= table->nodes_begin && node < table->nodes_end;
+    return node >= own_nodes(table) && node < own_nodes(table) + table->node_room;
 }
 
 }  // namespace
 
 BindingTable* table_new(int buckets, int bindings) {
-    BindingTable* table = static_cast<BindingTable*>(take_memory(table_bytes(buckets, bindings)));
+    return table_make_in(take_memory(table_bytes(buckets, bindings)), buckets, bindings);
+}
+
+BindingTable* table_make_in(void* block, int buckets, int bindings) {
+    BindingTable* table = static_cast<BindingTable*>(block);
     table->refs = 1;
-    table->bucket_mask = buckets - 1;
+    table->bucket_mask = static_cast<std::uint8_t>(buckets - 1);
     table->frozen = false;
-    table->parent = nullptr;
-    // The buckets, then the nodes, follow the table in its block; both are pointer-aligned.
-    table->buckets = reinterpret_cast<BindingNode**>(table + 1);
-    for (int i = 0; i < buckets; ++i) table->buckets[i] = nullptr;
-    table->nodes_begin = reinterpret_cast<BindingNode*>(table->buckets + buckets);
-    table->nodes_next = table->nodes_begin;
-    table->nodes_end = table->nodes_begin + bindings;
     table->has_other_nodes = false;
+    table->nodes_used = 0;
+    table->node_room = static_cast<std::uint32_t>(bindings);
+    table->parent = nullptr;
+    BindingNode** chains = table_buckets(table);
+    for (int i = 0; i < buckets; ++i) chains[i] = nullptr;
     return table;
 }
 
 int buckets_for(long bindings) {
-    int buckets = 1;
-    while (buckets < bindings && buckets < bucket_count) buckets *= 2;
-    return buckets;
+    if (bindings >= bucket_count) return bucket_count;
+    return static_cast<int>(std::bit_ceil(static_cast<unsigned long>(bindings < 1 ? 1 : bindings)));
 }
 
 BindingNode* new_binding_node() { return static_cast<BindingNode*>(take_memory(sizeof(BindingNode))); }
@@ -125,8 +131,8 @@ void table_copy(const BindingTable* source, BindingTable* destination) {
     }
     // Own bindings are copied bucket by bucket in chain order, so the copy has the same chains.
     for (int bucket = 0; bucket <= source->bucket_mask; ++bucket) {
-        BindingNode** link = &destination->buckets[bucket];
-        for (const BindingNode* node = source->buckets[bucket]; node != nullptr; node = node->next) {
+        BindingNode** link = &table_buckets(destination)[bucket];
+        for (const BindingNode* node = table_buckets(source)[bucket]; node != nullptr; node = node->next) {
             BindingNode* copy = take_node(destination);
             copy->key = node->key;
             copy->value = copy_value(node->value);
@@ -141,27 +147,45 @@ void table_copy(const BindingTable* source, BindingTable* destination) {
     }
 }
 
-void table_release(BindingTable* table) {
-    // Parents are walked in a loop: a chain of captures does not deepen the recursion.
-    while (table != nullptr && --table->refs == 0) {
-        if (!table->has_other_nodes) {
-            // A call's table, the common case: every node lies in the table's block.
-            for (BindingNode* node = table->nodes_begin; node != table->nodes_next; ++node) release_value(node->value);
-        } else {
-            for (int i = 0; i <= table->bucket_mask; ++i) {
-                for (BindingNode* node = table->buckets[i]; node != nullptr;) {
-                    BindingNode* next = node->next;
-                    release_value(node->value);
-                    if (!is_own_node(table, node)) give_memory(node, sizeof(BindingNode));
-                    node = next;
-                }
+namespace {
+
+// Releases what `table` holds (its values, the nodes allocated on their own, its reference to its parent), but
+// not its own block. Returns the parent if this dropped its last reference, for the caller to reclaim.
+BindingTable* drop_contents(BindingTable* table) {
+    if (!table->has_other_nodes) {
+        // A call's table, the common case: every node lies in the table's block.
+        BindingNode* nodes = own_nodes(table);
+        for (int i = 0; i < table->nodes_used; ++i) release_value(nodes[i].value);
+    } else {
+        for (int i = 0; i <= table->bucket_mask; ++i) {
+            for (BindingNode* node = table_buckets(table)[i]; node != nullptr;) {
+                BindingNode* next = node->next;
+                release_value(node->value);
+                if (!is_own_node(table, node)) give_memory(node, sizeof(BindingNode));
+                node = next;
             }
         }
-        BindingTable* parent = table->parent;
-        give_memory(table, table_bytes(table->bucket_mask + 1,
-                                       static_cast<int>(table->nodes_end - table->nodes_begin)));
+    }
+    BindingTable* parent = table->parent;
+    return parent != nullptr && --parent->refs == 0 ? parent : nullptr;
+}
+
+// Reclaims `table`, whose last reference has gone, and then each parent whose last reference goes with it: a
+// loop, so that a chain of captures does not deepen the recursion.
+void reclaim_tables(BindingTable* table) {
+    while (table != nullptr) {
+        BindingTable* parent = drop_contents(table);
+        give_memory(table, table_bytes(table_bucket_count(table), static_cast<int>(table->node_room)));
         table = parent;
     }
 }
+
+}  // namespace
+
+void table_release(BindingTable* table) {
+    if (table != nullptr && --table->refs == 0) reclaim_tables(table);
+}
+
+void table_finish_in_place(BindingTable* table) { reclaim_tables(drop_contents(table)); }
 
 }  // namespace cellisp

@@ -18,6 +18,7 @@
 // Invariants: a name is bound at most once in a table's own buckets, in bucket hash_name(name) & bucket_mask; only
 // frozen tables are parents.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace cellisp {
@@ -32,23 +33,42 @@ struct BindingNode {
     BindingNode* next;
 };
 
+// A table is one block: this header, then its buckets, then the nodes made with it for the bindings it is
+// expected to hold. Nodes beyond those are allocated one by one.
 struct BindingTable {
     std::uint32_t refs;        // counted references; the table is reclaimed when the last one is released
-    std::int32_t bucket_mask;  // the number of buckets less one: 0, 1, 3, ... 31
+    std::uint8_t bucket_mask;  // the number of buckets less one: 0, 1, 3, ... 31
     bool frozen;               // never changed again
+    bool has_other_nodes;      // some node was allocated on its own
+    std::uint8_t nodes_used;   // of the nodes made with the table, those in use: [0, nodes_used)
+    std::uint32_t node_room;   // the number of nodes made with the table
     BindingTable* parent;      // shared and frozen, or nullptr
-    BindingNode** buckets;     // bucket_mask + 1 chains, in the same block as the table
-    // Nodes made in the same block as the table, for the bindings it is expected to hold: [begin, next) are in
-    // use, [next, end) are still free. Further nodes are allocated one by one.
-    BindingNode* nodes_begin;
-    BindingNode* nodes_next;
-    BindingNode* nodes_end;
-    bool has_other_nodes;  // some node was allocated on its own
 };
+
+inline BindingNode** table_buckets(BindingTable* table) { return reinterpret_cast<BindingNode**>(table + 1); }
+inline BindingNode* const* table_buckets(const BindingTable* table) {
+    return reinterpret_cast<BindingNode* const*>(table + 1);
+}
+inline int table_bucket_count(const BindingTable* table) { return table->bucket_mask + 1; }
 
 // A new, empty table with one reference, owned by the caller, with `buckets` buckets (a power of two, at most
 // bucket_count) and room made ahead for `bindings` bindings. Failure ends the run.
+// REQUIRES: bindings < 256.
 BindingTable* table_new(int buckets = bucket_count, int bindings = 0);
+
+// The size of the block of a table with `buckets` buckets and room made ahead for `bindings` bindings.
+constexpr std::size_t table_bytes(int buckets, int bindings) {
+    return sizeof(BindingTable) + static_cast<std::size_t>(buckets) * sizeof(BindingNode*) +
+           static_cast<std::size_t>(bindings) * sizeof(BindingNode);
+}
+
+// A new, empty table made in `block` (table_bytes(buckets, bindings) bytes, aligned for a BindingTable), which
+// stays the caller's: for a call's table, which is never shared (a capture copies its bindings), and so can live
+// in the caller's stack frame. Its life ends with table_finish_in_place, never with table_release.
+BindingTable* table_make_in(void* block, int buckets, int bindings);
+
+// Releases everything a table made by table_make_in holds; its block stays the caller's.
+void table_finish_in_place(BindingTable* table);
 
 // The number of buckets that suits a table expected to hold `bindings` bindings.
 int buckets_for(long bindings);

@@ -9,6 +9,14 @@
 #include "eval/eval.h"
 
 namespace cellisp {
+namespace {
+
+// A call's table lives in apply_function's frame when it holds at most this many bindings (and so has at most
+// this many buckets): enough for every function of up to three parameters.
+constexpr int frame_bindings = 4;
+constexpr int frame_buckets = 4;
+
+}  // namespace
 
 // (lambda params body...): a new Function; nothing in params or body is evaluated or checked.
 Cell* builtin_lambda(Cell* args, BindingTable* table) {
@@ -16,7 +24,7 @@ Cell* builtin_lambda(Cell* args, BindingTable* table) {
     Cell* params = pair_head(args);
     if (!is_nil(params) && !is_pair(params)) fail(msg::bad_parameters, 9);
     const long count = list_length(params);
-    BindingTable* captured = table_new(table == nullptr ? 1 : table->bucket_mask + 1);
+    BindingTable* captured = table_new(table == nullptr ? 1 : table_bucket_count(table));
     table_copy(table, captured);
     table_freeze(captured);  // a snapshot: later defines in `table` are not seen
     Cell* function = new_cell(CellKind::Function);
@@ -33,9 +41,13 @@ void bind_parameter(Cell* argument, Cell* param, BindingTable* caller_table, Bin
 
 Cell* apply_function(Cell* function, Cell* args, BindingTable* caller_table, Cell* name) {
     long left = function_param_count(function);
-    // Room for the parameters and the function's own name.
+    // Room for the parameters and the function's own name; more go one by one. The table of a call with few
+    // parameters lives in this frame: nothing else ever refers to it.
     const int bindings = left < bucket_count ? static_cast<int>(left) + 1 : bucket_count;
-    BindingTable* call_table = table_new(buckets_for(bindings), bindings);
+    const int buckets = buckets_for(bindings);
+    alignas(BindingTable) unsigned char frame[table_bytes(frame_buckets, frame_bindings)];
+    const bool in_frame = bindings <= frame_bindings;
+    BindingTable* call_table = in_frame ? table_make_in(frame, buckets, bindings) : table_new(buckets, bindings);
     table_copy(function_table(function), call_table);
     Cell* params = function_params(function);
     // Arguments are evaluated and bound one by one, so a surplus is found only after the others are bound.
@@ -53,7 +65,11 @@ Cell* apply_function(Cell* function, Cell* args, BindingTable* caller_table, Cel
     // Bound after the parameters, so the name hides a parameter of the same name; this is how recursion works.
     if (name != nullptr) table_insert(call_table, name, copy_value(function));
     Cell* result = eval_sequence(function_body(function), call_table);
-    table_release(call_table);
+    if (in_frame) {
+        table_finish_in_place(call_table);
+    } else {
+        table_release(call_table);
+    }
     return result;
 }
 

@@ -37,7 +37,7 @@ TEST(BindingTable, NamesSharingABucketStayApart) {
     EXPECT_EQ(bound_integer(element(names, 4), table), 1);  // another cell with the same name
     EXPECT_EQ(bound_integer(element(names, 1), table), 2);
     EXPECT_EQ(bound_integer(element(names, 5), table), 4);
-    EXPECT_EQ(table->buckets[24]->key, symbol_canonical(element(names, 0)));  // the chain keeps x first
+    EXPECT_EQ(table_buckets(table)[24]->key, symbol_canonical(element(names, 0)));  // the chain keeps x first
     BindingTable* small = table_new(4);  // a call's table: bucket hash_name modulo 4
     for (int i = 0; i < 4; ++i) table_insert(small, element(names, i), new_integer(i + 1));
     for (int i = 0; i < 4; ++i) EXPECT_EQ(bound_integer(element(names, i), small), i + 1);
