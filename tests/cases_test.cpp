@@ -368,6 +368,28 @@ TEST(Driver, ProgramFromAPipe) {
     }
 }
 
+// Output into a pipe that nobody reads any more fails quietly: the run still ends with its own status.
+TEST(Driver, ReaderOfTheOutputGoneAway) {
+    const std::string program = temp_file_with("(define r (lambda (n) (if (= n 0) () (cons n (r (- n 1)))))) (r 100000)");
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    close(fds[0]);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    char* argv[] = {const_cast<char*>(CELLISP_EXE), const_cast<char*>(program.c_str()), nullptr};
+    pid_t pid = 0;
+    int wait_status = 0;
+    ASSERT_EQ(posix_spawn(&pid, CELLISP_EXE, &actions, nullptr, argv, environ), 0);
+    close(fds[1]);
+    ASSERT_EQ(waitpid(pid, &wait_status, 0), pid);
+    posix_spawn_file_actions_destroy(&actions);
+    EXPECT_TRUE(WIFEXITED(wait_status)) << "ended by signal " << WTERMSIG(wait_status);
+    EXPECT_EQ(WEXITSTATUS(wait_status), 0);
+    fs::remove(program);
+}
+
 // The final wait reads one character and no more, whether input has ended or text is waiting.
 TEST(Driver, TextWaitingOnStandardInput) {
     const std::string program = temp_file_with("(+ 1 2)"), failing = temp_file_with("(car 5)");
