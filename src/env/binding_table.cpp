@@ -122,13 +122,7 @@ Cell* lookup_borrowed(const Cell* key, const BindingTable* table) {
     return node == nullptr ? nullptr : node->value;
 }
 
-void table_copy(const BindingTable* source, BindingTable* destination) {
-    if (source == nullptr) return;
-    if (source->frozen) {
-        ++const_cast<BindingTable*>(source)->refs;
-        destination->parent = const_cast<BindingTable*>(source);
-        return;
-    }
+void copy_own_bindings(const BindingTable* source, BindingTable* destination) {
     // Own bindings are copied bucket by bucket in chain order, so the copy has the same chains.
     for (int bucket = 0; bucket <= source->bucket_mask; ++bucket) {
         BindingNode** link = &table_buckets(destination)[bucket];

@@ -96,7 +96,13 @@ Cell* lookup_borrowed(const Cell* key, const BindingTable* table);
 // Makes `destination` hold every binding in force in `source` (nothing when source is nullptr): it shares a frozen
 // source as its parent, and copies the own bindings of any other source, sharing the source's parent.
 // REQUIRES: destination is new from table_new (no bindings, no parent), with as many buckets as the source.
-void table_copy(const BindingTable* source, BindingTable* destination);
+void copy_own_bindings(const BindingTable* source, BindingTable* destination);  // the part for an unfrozen source
+inline void table_copy(const BindingTable* source, BindingTable* destination) {
+    if (source == nullptr) return;
+    if (!source->frozen) return copy_own_bindings(source, destination);
+    ++const_cast<BindingTable*>(source)->refs;  // a call's table: constant time
+    destination->parent = const_cast<BindingTable*>(source);
+}
 
 // Marks `table` as never to be changed again, so that copies of it can share it.
 inline void table_freeze(BindingTable* table) { table->frozen = true; }

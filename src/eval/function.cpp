@@ -16,6 +16,12 @@ namespace {
 constexpr int frame_bindings = 4;
 constexpr int frame_buckets = 4;
 
+// True when `list` is a proper list of exactly `count` elements; never fails, whatever `list` is.
+bool is_list_of(const Cell* list, long count) {
+    for (; count > 0 && is_pair(list); --count) list = pair_tail(list);
+    return count == 0 && is_nil(list);
+}
+
 }  // namespace
 
 // (lambda params body...): a new Function; nothing in params or body is evaluated or checked.
@@ -50,8 +56,13 @@ Cell* apply_function(Cell* function, Cell* args, BindingTable* caller_table, Cel
     BindingTable* call_table = in_frame ? table_make_in(frame, buckets, bindings) : table_new(buckets, bindings);
     table_copy(function_table(function), call_table);
     Cell* params = function_params(function);
-    // Arguments are evaluated and bound one by one, so a surplus is found only after the others are bound.
-    if (!is_nil(args)) {
+    if (is_list_of(args, left)) {
+        // The usual call, with as many arguments as parameters: nothing to check on the way.
+        for (; left > 0; --left, args = pair_tail(args), params = pair_tail(params)) {
+            bind_parameter(pair_head(args), pair_head(params), caller_table, call_table);
+        }
+    } else if (!is_nil(args)) {
+        // Arguments are evaluated and bound one by one, so a surplus is found only after the others are bound.
         while (left >= 1) {
             bind_parameter(head_of(args), head_of(params), caller_table, call_table);
             params = tail_of(params);
