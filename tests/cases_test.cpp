@@ -370,7 +370,7 @@ TEST(Driver, ProgramFromAPipe) {
 
 // Output into a pipe that nobody reads any more fails quietly: the run still ends with its own status.
 TEST(Driver, ReaderOfTheOutputGoneAway) {
-    const std::string program = temp_file_with("(define r (lambda (n) (if (= n 0) () (cons n (r (- n 1)))))) (r 100000)");
+    const std::string program = temp_file_with("(spy (+ 1 2))");
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     close(fds[0]);

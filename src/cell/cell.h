@@ -37,6 +37,10 @@ union Slot {
     std::int32_t integer;
     BindingTable* table;
     BuiltinFn entry;
+    struct {
+        std::int32_t count;
+        bool distinct;
+    } params;  // a Function's slot 0
 };
 
 struct Cell {
@@ -60,7 +64,10 @@ inline std::int32_t symbol_bucket(const Cell* cell) { return cell->slot[2].integ
 inline std::int32_t integer_value(const Cell* cell) { return cell->slot[0].integer; }
 inline Cell* pair_head(const Cell* cell) { return cell->slot[0].cell; }
 inline Cell* pair_tail(const Cell* cell) { return cell->slot[1].cell; }
-inline std::int32_t function_param_count(const Cell* cell) { return cell->slot[0].integer; }
+inline std::int32_t function_param_count(const Cell* cell) { return cell->slot[0].params.count; }
+// Function: true when the parameters are Symbols with names that are all different and not empty, so that binding
+// them in a new call's table can never replace one by another.
+inline bool function_params_distinct(const Cell* cell) { return cell->slot[0].params.distinct; }
 inline Cell* function_params(const Cell* cell) { return cell->slot[1].cell; }
 inline BindingTable* function_table(const Cell* cell) { return cell->slot[2].table; }
 inline Cell* function_body(const Cell* cell) { return cell->slot[3].cell; }

@@ -107,6 +107,16 @@ void table_insert(BindingTable* table, Cell* key, Cell* value) {
     *link = node;
 }
 
+void table_insert_new(BindingTable* table, Cell* key, Cell* value) {
+    // The chain's order does not matter to a name bound once: the node goes first, with nothing to compare.
+    BindingNode** bucket = bucket_of(key, table);
+    BindingNode* node = take_node(table);
+    node->key = const_cast<Cell*>(symbol_canonical(key));
+    node->value = value;
+    node->next = *bucket;
+    *bucket = node;
+}
+
 BindingNode* table_find(const Cell* key, const BindingTable* table) {
     if (key->kind != CellKind::Symbol) return nullptr;
     return find_in(key, table);

@@ -82,6 +82,10 @@ BindingNode* new_binding_node();
 // REQUIRES: table is not frozen.
 void table_insert(BindingTable* table, Cell* key, Cell* value);
 
+// table_insert for a name that `table` does not bind yet, in a table whose bindings were all made ahead.
+// REQUIRES: key is a Symbol with a name that is not empty and not bound in the table's own buckets.
+void table_insert_new(BindingTable* table, Cell* key, Cell* value);
+
 // The node of `table`'s own buckets that binds the name of `key`, or nullptr. Borrowed.
 BindingNode* table_find(const Cell* key, const BindingTable* table);
 

@@ -16,6 +16,21 @@ namespace {
 constexpr int frame_bindings = 4;
 constexpr int frame_buckets = 4;
 
+// Parameter lists up to this long are checked for distinct names when the function is made.
+constexpr long max_checked_params = 8;
+
+// True when every element of the proper list `params` is a Symbol with a name of its own that is not empty.
+bool are_distinct_names(const Cell* params) {
+    for (const Cell* rest = params; is_pair(rest); rest = pair_tail(rest)) {
+        const Cell* param = pair_head(rest);
+        if (param->kind != CellKind::Symbol || symbol_canonical(param) == nullptr) return false;
+        for (const Cell* before = params; before != rest; before = pair_tail(before)) {
+            if (symbol_canonical(pair_head(before)) == symbol_canonical(param)) return false;
+        }
+    }
+    return true;
+}
+
 // True when `list` is a proper list of exactly `count` elements; never fails, whatever `list` is.
 bool is_list_of(const Cell* list, long count) {
     for (; count > 0 && is_pair(list); --count) list = pair_tail(list);
@@ -30,11 +45,12 @@ Cell* builtin_lambda(Cell* args, BindingTable* table) {
     Cell* params = pair_head(args);
     if (!is_nil(params) && !is_pair(params)) fail(msg::bad_parameters, 9);
     const long count = list_length(params);
+    const bool distinct = count <= max_checked_params && are_distinct_names(params);
     BindingTable* captured = table_new(table == nullptr ? 1 : table_bucket_count(table));
     table_copy(table, captured);
     table_freeze(captured);  // a snapshot: later defines in `table` are not seen
     Cell* function = new_cell(CellKind::Function);
-    function->slot[0].integer = static_cast<std::int32_t>(count);
+    function->slot[0].params = {static_cast<std::int32_t>(count), distinct};
     function->slot[1].cell = copy_value(params);
     function->slot[2].table = captured;
     function->slot[3].cell = copy_value(pair_tail(args));
@@ -56,10 +72,10 @@ Cell* apply_function(Cell* function, Cell* args, BindingTable* caller_table, Cel
     BindingTable* call_table = in_frame ? table_make_in(frame, buckets, bindings) : table_new(buckets, bindings);
     table_copy(function_table(function), call_table);
     Cell* params = function_params(function);
-    if (is_list_of(args, left)) {
-        // The usual call, with as many arguments as parameters: nothing to check on the way.
+    if (function_params_distinct(function) && is_list_of(args, left)) {
+        // The usual call, with as many arguments as distinct parameters: nothing to check on the way.
         for (; left > 0; --left, args = pair_tail(args), params = pair_tail(params)) {
-            bind_parameter(pair_head(args), pair_head(params), caller_table, call_table);
+            table_insert_new(call_table, pair_head(params), eval(pair_head(args), caller_table));
         }
     } else if (!is_nil(args)) {
         // Arguments are evaluated and bound one by one, so a surplus is found only after the others are bound.
