@@ -1,4 +1,4 @@
-// binding_table.cpp: bindings in 32 chained buckets, with shared frozen parents.
+// binding_table.cpp: bindings in chained buckets, one block per table, with shared frozen parents.
 
 #include "env/binding_table.h"
 
@@ -47,7 +47,6 @@ BindingNode* find_bound(const Cell* key, const BindingTable* table) {
     }
     return nullptr;
 }
-
 
 // A node for one more binding of `table`: one made with the table while there are any.
 BindingNode* take_node(BindingTable* table) {

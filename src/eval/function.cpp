@@ -39,7 +39,8 @@ bool is_list_of(const Cell* list, long count) {
 
 }  // namespace
 
-// (lambda params body...): a new Function; nothing in params or body is evaluated or checked.
+// (lambda params body...): a new Function. Nothing in params or body is evaluated, and nothing there fails yet:
+// a parameter that is not a Symbol fails when a call binds it.
 Cell* builtin_lambda(Cell* args, BindingTable* table) {
     if (list_length(args) <= 1) fail(msg::lambda_arity, 5);
     Cell* params = pair_head(args);
