@@ -32,7 +32,8 @@ struct Operand {
     std::int32_t value;
 };
 
-Operand evaluate_operand(Cell* expression, BindingTable* table) {
+// Inlined into each operation: the operands are the commonest evaluations of all.
+[[gnu::always_inline]] inline Operand evaluate_operand(Cell* expression, BindingTable* table) {
     Cell* made;
     const Cell* value = eval_borrowed(expression, table, &made);
     const Operand operand{value->kind == CellKind::Integer, value->kind == CellKind::Integer ? integer_value(value) : 0};
@@ -42,14 +43,14 @@ Operand evaluate_operand(Cell* expression, BindingTable* table) {
 
 // Both arguments are evaluated, first then second, before either is checked.
 // REQUIRES: the argument count has been checked.
-Operands evaluate_checked_operands(Cell* args, BindingTable* table, const OperatorMessages& messages) {
+[[gnu::always_inline]] inline Operands evaluate_checked_operands(Cell* args, BindingTable* table, const OperatorMessages& messages) {
     const Operand a = evaluate_operand(pair_head(args), table);
     const Operand b = evaluate_operand(pair_head(pair_tail(args)), table);
     if (!a.is_integer || !b.is_integer) fail_operator(messages.type, messages.name, 6);
     return {a.value, b.value};
 }
 
-Operands evaluate_operands(Cell* args, BindingTable* table, const OperatorMessages& messages) {
+[[gnu::always_inline]] inline Operands evaluate_operands(Cell* args, BindingTable* table, const OperatorMessages& messages) {
     if (!has_length(args, 2)) fail_operator(messages.arity, messages.name, 5);
     return evaluate_checked_operands(args, table, messages);
 }

@@ -13,20 +13,27 @@ const char* const builtin_names[builtin_count] = {
 
 namespace {
 
-constexpr BuiltinFn builtin_entries[builtin_count] = {
-    builtin_plus,  builtin_minus, builtin_times, builtin_divide, builtin_greater, builtin_less,
-    builtin_greater_equal, builtin_less_equal, builtin_not_equal, builtin_equal, builtin_lambda,
-    builtin_cond,  builtin_if,    builtin_cons,  builtin_car,    builtin_cdr,     builtin_null,
-    builtin_list,  builtin_quote, builtin_spy,   builtin_eval,
+// Each built-in has exactly one entry point: it makes its value, or (tail) chooses the expression whose value is
+// its value.
+struct Entry {
+    BuiltinFn entry;
+    TailFn tail_entry;
+};
+
+constexpr Entry builtin_entries[builtin_count] = {
+    {builtin_plus, nullptr},  {builtin_minus, nullptr}, {builtin_times, nullptr},         {builtin_divide, nullptr},
+    {builtin_greater, nullptr}, {builtin_less, nullptr}, {builtin_greater_equal, nullptr}, {builtin_less_equal, nullptr},
+    {builtin_not_equal, nullptr}, {builtin_equal, nullptr}, {builtin_lambda, nullptr},   {nullptr, builtin_cond},
+    {nullptr, builtin_if},    {builtin_cons, nullptr},  {builtin_car, nullptr},           {builtin_cdr, nullptr},
+    {builtin_null, nullptr},  {builtin_list, nullptr},  {builtin_quote, nullptr},         {builtin_spy, nullptr},
+    {nullptr, builtin_eval},
 };
 
 }  // namespace
 
 void register_builtins() {
     for (int i = 0; i < builtin_count; ++i) {
-        Cell* cell = new_cell(CellKind::Builtin);
-        cell->slot[0].text = builtin_names[i];
-        cell->slot[1].entry = builtin_entries[i];
+        Cell* cell = new_builtin(builtin_names[i], builtin_entries[i].entry, builtin_entries[i].tail_entry);
         make_permanent(cell);
         builtin_cells[i] = cell;
     }

@@ -1,11 +1,12 @@
 #pragma once
 // builtin_table.h: the 21 built-in operations, their fixed order, and the shape every one of them follows.
 //
-// Every built-in is a BuiltinFn (cell.h): it receives its argument list unevaluated and borrowed (a part of the
-// program tree, or of a value that `eval` runs) and the current table, borrowed or nullptr. It checks its
-// argument count before evaluating anything, evaluates arguments from the first to the last, checks their kinds
-// after evaluating them, and returns a fresh value owned by the caller; an error ends the run through fail.
-// It never changes its arguments or any binding.
+// Every built-in receives its argument list unevaluated and borrowed (a part of the program tree, or of a value
+// that `eval` runs) and the current table, borrowed or nullptr. It checks its argument count before evaluating
+// anything, evaluates arguments from the first to the last, checks their kinds after evaluating them, and returns
+// a fresh value owned by the caller; an error ends the run through fail. It never changes its arguments or any
+// binding. Most are a BuiltinFn (cell.h). if, cond and eval are a TailFn: they return the expression whose value
+// is theirs, and the evaluator evaluates it in their place, so that a call there is a tail call.
 
 #include "cell/cell.h"
 
@@ -37,8 +38,8 @@ Cell* builtin_less_equal(Cell* args, BindingTable* table);
 Cell* builtin_not_equal(Cell* args, BindingTable* table);
 Cell* builtin_equal(Cell* args, BindingTable* table);
 Cell* builtin_lambda(Cell* args, BindingTable* table);  // eval/function.cpp
-Cell* builtin_cond(Cell* args, BindingTable* table);
-Cell* builtin_if(Cell* args, BindingTable* table);
+Cell* builtin_cond(Cell* args, BindingTable* table, Cell** made);  // a TailFn
+Cell* builtin_if(Cell* args, BindingTable* table, Cell** made);    // a TailFn
 Cell* builtin_cons(Cell* args, BindingTable* table);
 Cell* builtin_car(Cell* args, BindingTable* table);
 Cell* builtin_cdr(Cell* args, BindingTable* table);
@@ -46,6 +47,6 @@ Cell* builtin_null(Cell* args, BindingTable* table);
 Cell* builtin_list(Cell* args, BindingTable* table);
 Cell* builtin_quote(Cell* args, BindingTable* table);
 Cell* builtin_spy(Cell* args, BindingTable* table);
-Cell* builtin_eval(Cell* args, BindingTable* table);
+Cell* builtin_eval(Cell* args, BindingTable* table, Cell** made);  // a TailFn
 
 }  // namespace cellisp

@@ -63,6 +63,24 @@ Cell* new_pair(Cell* head, Cell* tail) {
     return cell;
 }
 
+Cell* new_builtin(const char* name, BuiltinFn entry, TailFn tail_entry) {
+    Cell* cell = new_cell(CellKind::Builtin);
+    cell->slot[0].text = name;
+    cell->slot[1].entry = entry;
+    cell->slot[2].tail_entry = tail_entry;
+    return cell;
+}
+
+Cell* new_function(std::int32_t param_count, std::int32_t define_count, Cell* params, BindingTable* captured,
+                   Cell* body) {
+    Cell* cell = new_cell(CellKind::Function);
+    cell->slot[0].counts = {param_count, define_count};
+    cell->slot[1].cell = params;
+    cell->slot[2].table = captured;
+    cell->slot[3].cell = body;
+    return cell;
+}
+
 void reclaim_value(Cell* cell) {
     // Pairs whose count reached zero are reused, before they are freed, as a stack of heads still to release
     // (slot 0 the head, slot 1 the next entry), so that the walk along tails is a loop and the stack is the heap.

@@ -31,16 +31,23 @@ struct BindingTable;
 // nullptr at the top level before the first define) in; a fresh value owned by the caller out.
 using BuiltinFn = Cell* (*)(Cell* args, BindingTable* table);
 
+// The entry point of a built-in whose value is the value of one expression that it chooses (if, cond, eval): the
+// same arguments in; out, that expression, which the evaluator evaluates in the same table in the built-in's place.
+// It is borrowed from the arguments, or it is a value the built-in made: then *made is that value too, owned by
+// the caller, who keeps it until the evaluation is done.
+using TailFn = Cell* (*)(Cell* args, BindingTable* table, Cell** made);
+
 union Slot {
     Cell* cell;
     const char* text;
     std::int32_t integer;
     BindingTable* table;
     BuiltinFn entry;
+    TailFn tail_entry;
     struct {
-        std::int32_t count;
-        bool distinct;
-    } params;  // a Function's slot 0
+        std::int32_t params;
+        std::int32_t defines;
+    } counts;  // a Function's slot 0
 };
 
 struct Cell {
@@ -64,15 +71,17 @@ inline std::int32_t symbol_bucket(const Cell* cell) { return cell->slot[2].integ
 inline std::int32_t integer_value(const Cell* cell) { return cell->slot[0].integer; }
 inline Cell* pair_head(const Cell* cell) { return cell->slot[0].cell; }
 inline Cell* pair_tail(const Cell* cell) { return cell->slot[1].cell; }
-inline std::int32_t function_param_count(const Cell* cell) { return cell->slot[0].params.count; }
-// Function: true when the parameters are Symbols with names that are all different and not empty, so that binding
-// them in a new call's table can never replace one by another.
-inline bool function_params_distinct(const Cell* cell) { return cell->slot[0].params.distinct; }
+inline std::int32_t function_param_count(const Cell* cell) { return cell->slot[0].counts.params; }
+// Function: the number of define forms among the body's elements, so that a call's table is made with room for
+// every name the call can bind.
+inline std::int32_t function_define_count(const Cell* cell) { return cell->slot[0].counts.defines; }
 inline Cell* function_params(const Cell* cell) { return cell->slot[1].cell; }
 inline BindingTable* function_table(const Cell* cell) { return cell->slot[2].table; }
 inline Cell* function_body(const Cell* cell) { return cell->slot[3].cell; }
 inline const char* builtin_name(const Cell* cell) { return cell->slot[0].text; }
+// Builtin: exactly one of the two entry points is set; the other is nullptr.
 inline BuiltinFn builtin_entry(const Cell* cell) { return cell->slot[1].entry; }
+inline TailFn builtin_tail_entry(const Cell* cell) { return cell->slot[2].tail_entry; }
 
 inline bool is_pair(const Cell* cell) { return cell->kind == CellKind::Pair; }
 inline bool is_nil(const Cell* cell) { return cell->kind == CellKind::Nil; }
@@ -97,6 +106,12 @@ inline Cell* new_integer(std::int32_t value) {
     return new_integer_cell(value);
 }
 Cell* new_pair(Cell* head, Cell* tail);
+// A Builtin with its name (a constant text) and exactly one of its two entry points.
+Cell* new_builtin(const char* name, BuiltinFn entry, TailFn tail_entry);
+// A Function. Takes: one reference each to `params` and `body` and the reference to `captured` (nullptr when it
+// sees nothing).
+Cell* new_function(std::int32_t param_count, std::int32_t define_count, Cell* params, BindingTable* captured,
+                   Cell* body);
 
 // A copy of `cell` owned by the caller. Values are never changed in place, so the copy is the same cell with
 // one more reference; it is equal to a deep copy in everything the language can observe.

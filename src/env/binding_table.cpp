@@ -1,16 +1,62 @@
-// binding_table.cpp: bindings in chained buckets, one block per table, with shared frozen parents.
+// binding_table.cpp: two shapes of table behind one set of verbs.
+//
+// A flat table keeps its bindings in an array in its own block and searches them from the first: a call's table
+// and a snapshot taken inside a call hold a handful of names, and a short scan of pointers beats hashing them.
+// A hashed table has 32 buckets, one for each value of hash_name, each a chain of nodes in the order in which its
+// names were first bound; replacing a binding keeps its node in place. The top level, which grows without bound,
+// its snapshots, and the rare call with more than flat_limit names are hashed.
+//
+// Invariants: a name is bound at most once in a table's own bindings; a flat table's bindings are [0, count) of
+// its array and count <= room; a hashed table's name lies in bucket symbol_bucket(name); only snapshots, which
+// never change, are parents.
 
 #include "env/binding_table.h"
 
-#include <bit>
+#include <cassert>
 #include <cstddef>
+#include <cstdint>
 
 #include "cell/cell.h"
 #include "cell/memory.h"
 #include "driver/fail.h"
 
 namespace cellisp {
+
+enum class Shape : std::uint8_t { Flat, Hashed };
+
+struct BindingTable {
+    BindingTable* parent;  // one counted reference to a snapshot, or nullptr
+    std::uint32_t refs;    // counted references; the last one to go reclaims the table
+    Shape shape;
+    std::uint8_t count;  // flat: the bindings in use
+    std::uint8_t room;   // flat: the bindings the block has room for
+};
+
 namespace {
+
+struct Binding {
+    Cell* key;    // the canonical Symbol of the name (an empty name keeps its own cell); not owned
+    Cell* value;  // one reference, owned by the table
+};
+
+struct BindingNode {
+    Cell* key;
+    Cell* value;
+    BindingNode* next;
+};
+
+constexpr long flat_limit = 32;    // the most names a flat table holds: beyond, a scan costs more than a hash
+constexpr int bucket_count = 32;   // one bucket for each value of hash_name; tables never grow or rehash
+
+static_assert(flat_limit <= UINT8_MAX);
+
+Binding* flat_bindings(BindingTable* table) { return reinterpret_cast<Binding*>(table + 1); }
+const Binding* flat_bindings(const BindingTable* table) { return reinterpret_cast<const Binding*>(table + 1); }
+BindingNode** buckets(BindingTable* table) { return reinterpret_cast<BindingNode**>(table + 1); }
+BindingNode* const* buckets(const BindingTable* table) { return reinterpret_cast<BindingNode* const*>(table + 1); }
+
+std::size_t flat_bytes(long room) { return sizeof(BindingTable) + static_cast<std::size_t>(room) * sizeof(Binding); }
+constexpr std::size_t hashed_bytes = sizeof(BindingTable) + bucket_count * sizeof(BindingNode*);
 
 // The key a table stores for `key`: its canonical Symbol, so that a lookup compares one pointer. An empty name
 // has none and keeps its own cell, which no lookup matches.
@@ -19,168 +65,171 @@ Cell* stored_key(Cell* key) {
     return canonical != nullptr ? const_cast<Cell*>(canonical) : key;
 }
 
-BindingNode* const* bucket_of(const Cell* key, const BindingTable* table) {
-    return &table_buckets(table)[symbol_bucket(key) & table->bucket_mask];
-}
-
-BindingNode** bucket_of(const Cell* key, BindingTable* table) {
-    return &table_buckets(table)[symbol_bucket(key) & table->bucket_mask];
-}
-
-BindingNode* own_nodes(const BindingTable* table) {
-    return reinterpret_cast<BindingNode*>(const_cast<BindingNode**>(table_buckets(table)) + table_bucket_count(table));
-}
-
-BindingNode* find_in(const Cell* key, const BindingTable* table) {
-    const Cell* name = symbol_canonical(key);
-    if (name == nullptr) return nullptr;  // an empty name matches nothing
-    for (BindingNode* node = *bucket_of(key, table); node != nullptr; node = node->next) {
-        if (node->key == name) return node;
-    }
-    return nullptr;
-}
-
-BindingNode* find_bound(const Cell* key, const BindingTable* table) {
-    if (key->kind != CellKind::Symbol) return nullptr;
-    for (; table != nullptr; table = table->parent) {
-        if (BindingNode* node = find_in(key, table)) return node;
-    }
-    return nullptr;
-}
-
-// A node for one more binding of `table`: one made with the table while there are any.
-BindingNode* take_node(BindingTable* table) {
-    if (table->nodes_used < table->node_room) return own_nodes(table) + table->nodes_used++;
-    table->has_other_nodes = true;
-    return new_binding_node();
-}
-
-bool is_own_node(const BindingTable* table, const BindingNode* node) {
-    return node >= own_nodes(table) && node < own_nodes(table) + table->node_room;
-}
-
-}  // namespace
-
-BindingTable* table_new(int buckets, int bindings) {
-    return table_make_in(take_memory(table_bytes(buckets, bindings)), buckets, bindings);
-}
-
-BindingTable* table_make_in(void* block, int buckets, int bindings) {
-    BindingTable* table = static_cast<BindingTable*>(block);
+BindingTable* new_table(Shape shape, std::size_t bytes, BindingTable* parent) {
+    BindingTable* table = static_cast<BindingTable*>(take_memory(bytes));
+    table->parent = parent;
     table->refs = 1;
-    table->bucket_mask = static_cast<std::uint8_t>(buckets - 1);
-    table->frozen = false;
-    table->has_other_nodes = false;
-    table->nodes_used = 0;
-    table->node_room = static_cast<std::uint32_t>(bindings);
-    table->parent = nullptr;
-    BindingNode** chains = table_buckets(table);
-    for (int i = 0; i < buckets; ++i) chains[i] = nullptr;
+    table->shape = shape;
+    table->count = 0;
+    table->room = 0;
+    if (shape == Shape::Hashed) {
+        for (int i = 0; i < bucket_count; ++i) buckets(table)[i] = nullptr;
+    }
     return table;
 }
 
-int buckets_for(long bindings) {
-    if (bindings >= bucket_count) return bucket_count;
-    return static_cast<int>(std::bit_ceil(static_cast<unsigned long>(bindings < 1 ? 1 : bindings)));
+BindingTable* new_flat_table(long room, BindingTable* parent) {
+    BindingTable* table = new_table(Shape::Flat, flat_bytes(room), parent);
+    table->room = static_cast<std::uint8_t>(room);
+    return table;
 }
 
-BindingNode* new_binding_node() { return static_cast<BindingNode*>(take_memory(sizeof(BindingNode))); }
+BindingTable* share(BindingTable* table) {
+    if (table != nullptr) ++table->refs;
+    return table;
+}
 
-void table_insert(BindingTable* table, Cell* key, Cell* value) {
-    if (key->kind != CellKind::Symbol) fail(msg::cannot_bind, 8);
-    Cell* name = stored_key(key);
-    BindingNode** link = bucket_of(key, table);
+// The value bound to `name` (a canonical Symbol) in the table's own bindings, or nullptr.
+Cell* find_own(const Cell* name, const BindingTable* table) {
+    if (table->shape == Shape::Flat) {
+        const Binding* bindings = flat_bindings(table);
+        for (int i = 0; i < table->count; ++i) {
+            if (bindings[i].key == name) return bindings[i].value;
+        }
+        return nullptr;
+    }
+    for (const BindingNode* node = buckets(table)[symbol_bucket(name)]; node != nullptr; node = node->next) {
+        if (node->key == name) return node->value;
+    }
+    return nullptr;
+}
+
+void insert_flat(BindingTable* table, Cell* key, Cell* value) {
+    Binding* bindings = flat_bindings(table);
+    for (int i = 0; i < table->count; ++i) {
+        if (bindings[i].key == key && symbol_canonical(key) != nullptr) {
+            Cell* old = bindings[i].value;
+            bindings[i].value = value;
+            release_value(old);
+            return;
+        }
+    }
+    assert(table->count < table->room);
+    bindings[table->count++] = {key, value};
+}
+
+void insert_hashed(BindingTable* table, Cell* key, Cell* value) {
+    BindingNode** link = &buckets(table)[symbol_bucket(key)];
     for (; *link != nullptr; link = &(*link)->next) {
         BindingNode* node = *link;
-        if (node->key == name && symbol_canonical(name) != nullptr) {
+        if (node->key == key && symbol_canonical(key) != nullptr) {
             Cell* old = node->value;
             node->value = value;
             release_value(old);
             return;
         }
     }
-    BindingNode* node = take_node(table);
-    node->key = name;
-    node->value = value;
-    node->next = nullptr;
+    BindingNode* node = static_cast<BindingNode*>(take_memory(sizeof(BindingNode)));
+    *node = {key, value, nullptr};
     *link = node;
 }
 
-void table_insert_new(BindingTable* table, Cell* key, Cell* value) {
-    // The chain's order does not matter to a name bound once: the node goes first, with nothing to compare.
-    BindingNode** bucket = bucket_of(key, table);
-    BindingNode* node = take_node(table);
-    node->key = const_cast<Cell*>(symbol_canonical(key));
-    node->value = value;
-    node->next = *bucket;
-    *bucket = node;
+BindingTable* copy_flat(const BindingTable* source) {
+    BindingTable* copy = new_flat_table(source->count, share(source->parent));
+    const Binding* from = flat_bindings(source);
+    Binding* to = flat_bindings(copy);
+    for (int i = 0; i < source->count; ++i) to[i] = {from[i].key, copy_value(from[i].value)};
+    copy->count = source->count;
+    return copy;
 }
 
-BindingNode* table_find(const Cell* key, const BindingTable* table) {
-    if (key->kind != CellKind::Symbol) return nullptr;
-    return find_in(key, table);
+BindingTable* copy_hashed(const BindingTable* source) {
+    // Bucket by bucket in chain order, so that the copy has the same chains.
+    BindingTable* copy = new_table(Shape::Hashed, hashed_bytes, share(source->parent));
+    for (int bucket = 0; bucket < bucket_count; ++bucket) {
+        BindingNode** link = &buckets(copy)[bucket];
+        for (const BindingNode* node = buckets(source)[bucket]; node != nullptr; node = node->next) {
+            BindingNode* node_copy = static_cast<BindingNode*>(take_memory(sizeof(BindingNode)));
+            *node_copy = {node->key, copy_value(node->value), nullptr};
+            *link = node_copy;
+            link = &node_copy->next;
+        }
+    }
+    return copy;
+}
+
+bool has_own_bindings(const BindingTable* table) {
+    if (table->shape == Shape::Flat) return table->count > 0;
+    for (int i = 0; i < bucket_count; ++i) {
+        if (buckets(table)[i] != nullptr) return true;
+    }
+    return false;
+}
+
+// Releases the table's values and gives back its memory; returns its parent, whose reference it held.
+BindingTable* reclaim_one(BindingTable* table) {
+    BindingTable* parent = table->parent;
+    if (table->shape == Shape::Flat) {
+        Binding* bindings = flat_bindings(table);
+        for (int i = 0; i < table->count; ++i) release_value(bindings[i].value);
+        give_memory(table, flat_bytes(table->room));
+        return parent;
+    }
+    for (int i = 0; i < bucket_count; ++i) {
+        for (BindingNode* node = buckets(table)[i]; node != nullptr;) {
+            BindingNode* next = node->next;
+            release_value(node->value);
+            give_memory(node, sizeof(BindingNode));
+            node = next;
+        }
+    }
+    give_memory(table, hashed_bytes);
+    return parent;
+}
+
+}  // namespace
+
+BindingTable* table_new() { return new_table(Shape::Hashed, hashed_bytes, nullptr); }
+
+BindingTable* table_for_call(BindingTable* parent, long room) {
+    assert(room >= 0);
+    if (room > flat_limit) return new_table(Shape::Hashed, hashed_bytes, share(parent));
+    return new_flat_table(room, share(parent));
+}
+
+void table_insert(BindingTable* table, Cell* key, Cell* value) {
+    if (key->kind != CellKind::Symbol) fail(msg::cannot_bind, 8);
+    if (table->shape == Shape::Flat) {
+        insert_flat(table, stored_key(key), value);
+    } else {
+        insert_hashed(table, stored_key(key), value);
+    }
 }
 
 Cell* lookup(const Cell* key, const BindingTable* table) {
-    BindingNode* node = find_bound(key, table);
-    return node == nullptr ? nullptr : copy_value(node->value);
+    assert(key->kind == CellKind::Symbol);
+    const Cell* name = symbol_canonical(key);
+    if (name == nullptr) return nullptr;  // an empty name matches nothing
+    for (; table != nullptr; table = table->parent) {
+        if (Cell* value = find_own(name, table)) return value;
+    }
+    return nullptr;
 }
 
-Cell* lookup_borrowed(const Cell* key, const BindingTable* table) {
-    BindingNode* node = find_bound(key, table);
-    return node == nullptr ? nullptr : node->value;
-}
-
-void copy_own_bindings(const BindingTable* source, BindingTable* destination) {
-    // Own bindings are copied bucket by bucket in chain order, so the copy has the same chains.
-    for (int bucket = 0; bucket <= source->bucket_mask; ++bucket) {
-        BindingNode** link = &table_buckets(destination)[bucket];
-        for (const BindingNode* node = table_buckets(source)[bucket]; node != nullptr; node = node->next) {
-            BindingNode* copy = take_node(destination);
-            copy->key = node->key;
-            copy->value = copy_value(node->value);
-            copy->next = nullptr;
-            *link = copy;
-            link = &copy->next;
-        }
-    }
-    if (source->parent != nullptr) {
-        ++source->parent->refs;
-        destination->parent = source->parent;
-    }
+BindingTable* table_copy(const BindingTable* source) {
+    if (source == nullptr) return nullptr;
+    // A table with no bindings of its own sees just what its parent sees, and the parent never changes.
+    if (!has_own_bindings(source)) return share(source->parent);
+    return source->shape == Shape::Flat ? copy_flat(source) : copy_hashed(source);
 }
 
 namespace {
 
-// Releases what `table` holds (its values, the nodes allocated on their own, its reference to its parent), but
-// not its own block. Returns the parent if this dropped its last reference, for the caller to reclaim.
-BindingTable* drop_contents(BindingTable* table) {
-    if (!table->has_other_nodes) {
-        // A call's table, the common case: every node lies in the table's block.
-        BindingNode* nodes = own_nodes(table);
-        for (int i = 0; i < table->nodes_used; ++i) release_value(nodes[i].value);
-    } else {
-        for (int i = 0; i <= table->bucket_mask; ++i) {
-            for (BindingNode* node = table_buckets(table)[i]; node != nullptr;) {
-                BindingNode* next = node->next;
-                release_value(node->value);
-                if (!is_own_node(table, node)) give_memory(node, sizeof(BindingNode));
-                node = next;
-            }
-        }
-    }
-    BindingTable* parent = table->parent;
-    return parent != nullptr && --parent->refs == 0 ? parent : nullptr;
-}
-
-// Reclaims `table`, whose last reference has gone, and then each parent whose last reference goes with it: a
-// loop, so that a chain of captures does not deepen the recursion.
-void reclaim_tables(BindingTable* table) {
-    while (table != nullptr) {
-        BindingTable* parent = drop_contents(table);
-        give_memory(table, table_bytes(table_bucket_count(table), static_cast<int>(table->node_room)));
-        table = parent;
-    }
+// A loop up the parents, so that a long chain of snapshots does not deepen the recursion.
+[[gnu::noinline]] void reclaim_tables(BindingTable* table) {
+    do {
+        table = reclaim_one(table);
+    } while (table != nullptr && --table->refs == 0);
 }
 
 }  // namespace
@@ -188,7 +237,5 @@ void reclaim_tables(BindingTable* table) {
 void table_release(BindingTable* table) {
     if (table != nullptr && --table->refs == 0) reclaim_tables(table);
 }
-
-void table_finish_in_place(BindingTable* table) { reclaim_tables(drop_contents(table)); }
 
 }  // namespace cellisp

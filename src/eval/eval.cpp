@@ -2,8 +2,9 @@
 
 #include "eval/eval.h"
 
+#include <cassert>
+
 #include "builtins/builtin_table.h"
-#include "cell/cell.h"
 #include "driver/fail.h"
 #include "driver/stack.h"
 #include "env/binding_table.h"
@@ -17,38 +18,118 @@ namespace {
 // keeps it reachable is not optimised away.
 Cell* volatile program_tree = nullptr;
 
-// The value bound to a Symbol, borrowed; an unbound name ends the run.
-Cell* value_of_name(Cell* symbol, BindingTable* table) {
-    Cell* value = lookup_borrowed(symbol, table);
-    if (value == nullptr) fail_with_name(msg::unknown_identifier, symbol_name(symbol), 3);
-    return value;
+// The work of a define form whose arguments are `args`: evaluates the second argument in `table` and binds the
+// first to it there.
+void define_binding(Cell* args, BindingTable* table) {
+    Cell* rest = tail_of(args);  // (define) fails here with "Must be CONS"
+    if (!is_pair(rest) || !is_nil(pair_tail(rest))) fail(msg::define_syntax, 9);
+    // The value is evaluated before the name is bound: (define x (+ x 1)) sees the old x.
+    Cell* value = eval(pair_head(rest), table);
+    table_insert(table, pair_head(args), value);
 }
 
-bool is_define_form(const Cell* expression) {
-    return is_pair(expression) && pair_head(expression)->kind == CellKind::DefineMark;
-}
-
-// A call: the head decides what is called. Built-ins get their arguments unevaluated. Kept out of line, so that
-// eval stays small for the literals and names that most evaluations are; every level of recursion passes here.
-[[gnu::noinline]] Cell* eval_call(Cell* call, BindingTable* table) {
-    check_stack();
-    Cell* head = pair_head(call);
-    Cell* args = pair_tail(call);
-    Cell* function;
-    Cell* name = nullptr;  // the Symbol the function was called by, if any
-    switch (head->kind) {
-        case CellKind::Builtin: return builtin_entry(head)(args, table);
-        case CellKind::Pair: function = eval(head, table); break;
-        case CellKind::Symbol:
-            function = lookup(head, table);
-            if (function == nullptr) fail_with_name(msg::unknown_function, symbol_name(head), 3);
-            name = head;
-            break;
-        default: fail(msg::syntax_error, 9);  // Nil, String, Integer, Function or define at the head
+// Runs the elements of `list` as a sequence in *table, up to its tail position: its last element, when that is not
+// a define form. Returns that element (borrowed), already the current expression and with the value before it
+// released, for the caller to evaluate as the value of the sequence. When the last element is a define form,
+// returns nullptr and sets *value to the value of the sequence, owned by the caller. A define with no table at
+// hand makes *table for the rest of the sequence; the caller owns it.
+Cell* run_to_tail(Cell* list, BindingTable** table, Cell** value) {
+    Cell* last_value = nullptr;  // only the last value is kept
+    for (;;) {
+        Cell* expression = head_of(list);  // a Nil sequence fails here with "Must be CONS"
+        set_current_expression(expression);
+        Cell* rest = pair_tail(list);
+        if (is_define_form(expression)) {
+            if (*table == nullptr) *table = table_new();
+            define_binding(pair_tail(expression), *table);
+            if (is_nil(rest)) break;
+        } else {
+            if (last_value != nullptr) release_value(last_value);
+            if (is_nil(rest)) return expression;
+            last_value = eval(expression, *table);
+        }
+        list = rest;
     }
-    if (function->kind != CellKind::Function) fail(msg::not_a_function, 6);
-    Cell* result = apply_function(function, args, table, name);
-    release_value(function);
+    if (last_value == nullptr) {
+        set_current_expression(nullptr);
+        fail(msg::nothing_called, 8);
+    }
+    *value = last_value;
+    return nullptr;
+}
+
+// What one level of evaluation holds while it runs calls in tail position, one after another: the table of the
+// call it is running, a reference to that call's Function when nothing else is sure to keep it (the body being
+// run is the Function's), and a value that eval made and that is being evaluated. Each is nullptr when not held.
+struct Frame {
+    BindingTable* table = nullptr;
+    Cell* function = nullptr;
+    Cell* expression = nullptr;
+};
+
+void release_frame(const Frame& frame) {
+    if (frame.table != nullptr) table_release(frame.table);
+    if (frame.function != nullptr) release_value(frame.function);
+    if (frame.expression != nullptr) release_value(frame.expression);
+}
+
+// A call, and every call in tail position after it: the head decides what is called. Built-ins get their
+// arguments unevaluated. Kept out of line, so that eval stays small for the literals, names and calls of built-ins
+// that most evaluations are; every level of non-tail recursion through a user function passes here once.
+[[gnu::noinline]] Cell* eval_call(Cell* expression, BindingTable* table) {
+    Frame frame;
+    Cell* result;
+    for (;;) {
+        check_stack();  // in the fuzzing build this also counts work, so an endless tail loop ends too
+        if (!is_pair(expression)) {
+            result = eval(expression, table);
+            break;
+        }
+        Cell* head = pair_head(expression);
+        Cell* args = pair_tail(expression);
+        Cell* function;
+        Cell* name = nullptr;  // the Symbol the function is called by, if any
+        switch (head->kind) {
+            case CellKind::Builtin: break;
+            case CellKind::Pair: function = eval(head, table); break;
+            case CellKind::Symbol:
+                function = lookup(head, table);
+                if (function == nullptr) fail_with_name(msg::unknown_function, symbol_name(head), 3);
+                name = head;
+                break;
+            default: fail(msg::syntax_error, 9);  // Nil, String, Integer, Function or define at the head
+        }
+        if (head->kind == CellKind::Builtin) {
+            if (BuiltinFn entry = builtin_entry(head)) {
+                result = entry(args, table);
+                break;
+            }
+            Cell* made = nullptr;
+            expression = builtin_tail_entry(head)(args, table, &made);
+            if (made != nullptr) {
+                if (frame.expression != nullptr) release_value(frame.expression);
+                frame.expression = made;
+            }
+            continue;
+        }
+        if (function->kind != CellKind::Function) fail(msg::not_a_function, 6);
+        BindingTable* call_table = bind_arguments(function, args, table, name);
+        // The arguments are bound: what the frame held is done with. A function called by name was borrowed from
+        // `table`; while that is the caller's table it outlives this call, but a call table of this frame is about
+        // to go, so then the frame takes a reference of its own. A function made by the head was owned already.
+        Cell* keep = name == nullptr ? function : frame.table != nullptr ? copy_value(function) : nullptr;
+        release_frame(frame);
+        frame = Frame{call_table, keep, nullptr};
+        table = call_table;
+        Cell* value;
+        expression = run_to_tail(function_body(function), &table, &value);
+        assert(table == call_table);  // the call's table has room for the body's defines
+        if (expression == nullptr) {
+            result = value;
+            break;
+        }
+    }
+    release_frame(frame);
     return result;
 }
 
@@ -61,26 +142,11 @@ Cell* run_program(const char* text) {
 }
 
 Cell* eval_sequence(Cell* list, BindingTable* table) {
-    BindingTable* made_here = nullptr;  // the table a first define made, released when the sequence ends
-    Cell* value = nullptr;
-    for (;;) {
-        Cell* expression = head_of(list);  // a Nil sequence fails here with "Must be CONS"
-        set_current_expression(expression);
-        if (is_define_form(expression)) {
-            if (table == nullptr) table = made_here = table_new();
-            define_binding(pair_tail(expression), table);
-        } else {
-            if (value != nullptr) release_value(value);  // only the last value is kept
-            value = eval(expression, table);
-        }
-        list = pair_tail(list);
-        if (is_nil(list)) break;
-    }
-    if (value == nullptr) {
-        set_current_expression(nullptr);
-        fail(msg::nothing_called, 8);
-    }
-    table_release(made_here);
+    BindingTable* const given = table;
+    Cell* value;
+    Cell* last = run_to_tail(list, &table, &value);
+    if (last != nullptr) value = eval(last, table);
+    if (table != given) table_release(table);  // the table a first define made
     return value;
 }
 
@@ -90,28 +156,21 @@ Cell* eval(Cell* expression, BindingTable* table) {
         case CellKind::String:
         case CellKind::Integer: return copy_value(expression);
         case CellKind::Symbol: return copy_value(value_of_name(expression, table));
-        case CellKind::Pair: return eval_call(expression, table);
+        case CellKind::Pair: {
+            // Most calls are of built-ins that make their value: they need no frame.
+            const Cell* head = pair_head(expression);
+            if (head->kind != CellKind::Builtin || builtin_entry(head) == nullptr) return eval_call(expression, table);
+            check_stack();  // nesting of built-in calls in a value that eval runs is bounded only by memory
+            return builtin_entry(head)(pair_tail(expression), table);
+        }
         default: fail(msg::syntax_error, 9);  // a Function, Builtin or define cell by itself
     }
 }
 
-Cell* eval_borrowed(Cell* expression, BindingTable* table, Cell** made) {
-    *made = nullptr;
-    switch (expression->kind) {
-        case CellKind::Nil:
-        case CellKind::String:
-        case CellKind::Integer: return expression;
-        case CellKind::Symbol: return value_of_name(expression, table);
-        default: return *made = eval(expression, table);
-    }
-}
-
-void define_binding(Cell* args, BindingTable* table) {
-    Cell* rest = tail_of(args);  // (define) fails here with "Must be CONS"
-    if (!is_pair(rest) || !is_nil(pair_tail(rest))) fail(msg::define_syntax, 9);
-    // The value is evaluated before the name is bound: (define x (+ x 1)) sees the old x.
-    Cell* value = eval(pair_head(rest), table);
-    table_insert(table, pair_head(args), value);
+Cell* value_of_name(const Cell* name, BindingTable* table) {
+    Cell* value = lookup(name, table);
+    if (value == nullptr) fail_with_name(msg::unknown_identifier, symbol_name(name), 3);
+    return value;
 }
 
 }  // namespace cellisp

@@ -86,9 +86,9 @@ Cell* read_integer(const char* p) {
 
 // 'x reads as a call of a quote cell of its own on x; blanks may stand between the mark and its element.
 Cell* read_quote(const char* p) {
-    Cell* quote = new_tree_cell(CellKind::Builtin);
-    quote->slot[0] = builtin_cells[quote_index]->slot[0];
-    quote->slot[1] = builtin_cells[quote_index]->slot[1];
+    const Cell* shared = builtin_cells[quote_index];
+    Cell* quote = new_builtin(builtin_name(shared), builtin_entry(shared), builtin_tail_entry(shared));
+    make_permanent(quote);
     Cell* argument = new_tree_pair(read_expr(skip_blanks(p + 1)));
     argument->slot[1].cell = new_tree_cell(CellKind::Nil);
     Cell* form = new_tree_pair(quote);
