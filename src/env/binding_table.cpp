@@ -104,30 +104,17 @@ Cell* find_own(const Cell* name, const BindingTable* table) {
     return nullptr;
 }
 
-void insert_flat(BindingTable* table, Cell* key, Cell* value) {
-    Binding* bindings = flat_bindings(table);
-    for (int i = 0; i < table->count; ++i) {
-        if (bindings[i].key == key && symbol_canonical(key) != nullptr) {
-            Cell* old = bindings[i].value;
-            bindings[i].value = value;
-            release_value(old);
-            return;
-        }
-    }
-    assert(table->count < table->room);
-    bindings[table->count++] = {key, value};
+void replace_value(Cell** place, Cell* value) {
+    Cell* old = *place;
+    *place = value;
+    release_value(old);
 }
 
-void insert_hashed(BindingTable* table, Cell* key, Cell* value) {
+[[gnu::noinline]] void insert_hashed(BindingTable* table, Cell* key, Cell* value) {
     BindingNode** link = &buckets(table)[symbol_bucket(key)];
     for (; *link != nullptr; link = &(*link)->next) {
         BindingNode* node = *link;
-        if (node->key == key && symbol_canonical(key) != nullptr) {
-            Cell* old = node->value;
-            node->value = value;
-            release_value(old);
-            return;
-        }
+        if (node->key == key && symbol_canonical(key) != nullptr) return replace_value(&node->value, value);
     }
     BindingNode* node = static_cast<BindingNode*>(take_memory(sizeof(BindingNode)));
     *node = {key, value, nullptr};
@@ -199,11 +186,18 @@ BindingTable* table_for_call(BindingTable* parent, long room) {
 
 void table_insert(BindingTable* table, Cell* key, Cell* value) {
     if (key->kind != CellKind::Symbol) fail(msg::cannot_bind, 8);
-    if (table->shape == Shape::Flat) {
-        insert_flat(table, stored_key(key), value);
-    } else {
-        insert_hashed(table, stored_key(key), value);
+    if (table->shape != Shape::Flat) return insert_hashed(table, stored_key(key), value);
+    // A call's table, the common case: a scan of a few pointers for a name bound already. An empty name matches
+    // nothing, so it is always added.
+    Cell* name = stored_key(key);
+    Binding* bindings = flat_bindings(table);
+    for (int i = 0; i < table->count; ++i) {
+        if (bindings[i].key == name && symbol_canonical(name) != nullptr) {
+            return replace_value(&bindings[i].value, value);
+        }
     }
+    assert(table->count < table->room);
+    bindings[table->count++] = {name, value};
 }
 
 Cell* lookup(const Cell* key, const BindingTable* table) {

@@ -87,18 +87,6 @@ void release_frame(const Frame& frame) {
         }
         Cell* head = pair_head(expression);
         Cell* args = pair_tail(expression);
-        Cell* function;
-        Cell* name = nullptr;  // the Symbol the function is called by, if any
-        switch (head->kind) {
-            case CellKind::Builtin: break;
-            case CellKind::Pair: function = eval(head, table); break;
-            case CellKind::Symbol:
-                function = lookup(head, table);
-                if (function == nullptr) fail_with_name(msg::unknown_function, symbol_name(head), 3);
-                name = head;
-                break;
-            default: fail(msg::syntax_error, 9);  // Nil, String, Integer, Function or define at the head
-        }
         if (head->kind == CellKind::Builtin) {
             if (BuiltinFn entry = builtin_entry(head)) {
                 result = entry(args, table);
@@ -111,6 +99,17 @@ void release_frame(const Frame& frame) {
                 frame.expression = made;
             }
             continue;
+        }
+        Cell* function = nullptr;
+        Cell* name = nullptr;  // the Symbol the function is called by, if any
+        switch (head->kind) {
+            case CellKind::Pair: function = eval(head, table); break;
+            case CellKind::Symbol:
+                function = lookup(head, table);
+                if (function == nullptr) fail_with_name(msg::unknown_function, symbol_name(head), 3);
+                name = head;
+                break;
+            default: fail(msg::syntax_error, 9);  // Nil, String, Integer, Function or define at the head
         }
         if (function->kind != CellKind::Function) fail(msg::not_a_function, 6);
         BindingTable* call_table = bind_arguments(function, args, table, name);
