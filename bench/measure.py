@@ -24,9 +24,17 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 WORKLOADS = os.path.join(HERE, "workloads")
 
-# In table order; "count" has no peer versions, only its memory use matters.
+# In table order. "loop-100m" is last because it is long: it is there for its
+# peak memory, which should not grow with the number of iterations.
 ORDER = ["fib", "tak", "ack", "lists", "closures",
-         "many-defs-10", "many-defs-20", "many-defs-30", "count"]
+         "many-defs-10", "many-defs-20", "many-defs-30",
+         "loop", "deep", "loop-100m"]
+
+# Runs that are known to fail: a million nested calls are past what these peers
+# allow by default (Lua's limit on its call depth, TinyScheme's fixed memory).
+# They are listed after the table as "expected:" rather than "problem:" and do
+# not change the exit status.
+EXPECTED_FAILURES = {("deep", "lua5.4"), ("deep", "tinyscheme")}
 
 
 class Impl:
@@ -115,7 +123,9 @@ def launch_and_reap(argv, timeout, max_rss_kb, err_path):
 
 def run_once(argv, timeout, max_rss_kb):
     """One run: (seconds, peak MB, exit status, stdout, why) where why is
-    None, "timeout" or "memory" when the run was stopped."""
+    None, "timeout" or "memory" when the run was stopped, or "no output" when
+    it exited with status 0 without printing anything (every workload prints a
+    number; an interpreter may give up on a workload and still exit with 0)."""
     with tempfile.NamedTemporaryFile() as err:
         for attempt in range(3):
             try:
@@ -127,9 +137,12 @@ def run_once(argv, timeout, max_rss_kb):
             sys.exit("measure.py: could not reap a run three times in a row")
         errtext = err.read().decode("utf-8", "replace").strip()
     text = out.decode("utf-8", "replace").strip()
+    why = why[0] if why else None
+    if why is None and code == 0 and not text:
+        why = "no output"
     if errtext and (why or code != 0):
-        text += " [stderr: " + errtext[:200] + "]"
-    return elapsed, mb, code, text, (why[0] if why else None)
+        text = (text + " [stderr: " + errtext[:200] + "]").strip()
+    return elapsed, mb, code, text, why
 
 
 def fmt_time(s):
@@ -166,6 +179,7 @@ def main():
 
     rows = []
     problems = []
+    expected = []
     for w in workloads:
         present = [i for i in impls if i.file_for(w)]
         times = {i.name: [] for i in present}
@@ -185,8 +199,9 @@ def main():
                       file=sys.stderr, flush=True)
                 if why or code != 0:
                     failed[impl.name] = why or f"exit {code}"
-                    problems.append(f"{w}: {impl.name} stopped ({failed[impl.name]}) "
-                                    f"after {fmt_time(secs)} s, {mb:.0f} MB; output {text[:200]!r}")
+                    report = expected if (w, impl.name) in EXPECTED_FAILURES else problems
+                    report.append(f"{w}: {impl.name} failed ({failed[impl.name]}) "
+                                  f"after {fmt_time(secs)} s, {mb:.0f} MB; output {text[:200]!r}")
                     continue
                 times[impl.name].append(secs)
                 mems[impl.name].append(mb)
@@ -235,10 +250,12 @@ def main():
             else:
                 line += f" | {state:>31}"
         print(line)
-    if problems:
+    if problems or expected:
         print()
-        for p in problems:
-            print("problem: " + p)
+    for p in expected:
+        print("expected: " + p)
+    for p in problems:
+        print("problem: " + p)
     return 1 if problems else 0
 
 

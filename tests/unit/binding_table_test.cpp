@@ -92,7 +92,9 @@ TEST(BindingTable, CallTablesOfEverySizeHoldTheirNames) {
         BindingTable* table = table_for_call(nullptr, room);
         for (int i = 0; i < room; ++i) table_insert(table, element(names, i), new_integer(100000 + i));
         for (int i = 0; i < room; ++i) EXPECT_EQ(bound_integer(element(names, i), table), 100000 + i) << room;
-        if (room < 70) EXPECT_EQ(lookup(element(names, room), table), nullptr) << room;
+        if (room < 70) {
+            EXPECT_EQ(lookup(element(names, room), table), nullptr) << room;
+        }
         table_release(table);
     }
     EXPECT_EQ(live_cell_count(), before);
