@@ -19,8 +19,8 @@ namespace {
 Cell* volatile program_tree = nullptr;
 
 // The work of a define form whose arguments are `args`: evaluates the second argument in `table` and binds the
-// first to it there.
-void define_binding(Cell* args, BindingTable* table) {
+// first to it there. Out of line, so that the sequences of bodies without defines stay short.
+[[gnu::noinline]] void define_binding(Cell* args, BindingTable* table) {
     Cell* rest = tail_of(args);  // (define) fails here with "Must be CONS"
     if (!is_pair(rest) || !is_nil(pair_tail(rest))) fail(msg::define_syntax, 9);
     // The value is evaluated before the name is bound: (define x (+ x 1)) sees the old x.
