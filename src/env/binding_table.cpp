@@ -104,7 +104,7 @@ Cell* find_own(const Cell* name, const BindingTable* table) {
     return nullptr;
 }
 
-void replace_value(Cell** place, Cell* value) {
+[[gnu::noinline]] void replace_value(Cell** place, Cell* value) {
     Cell* old = *place;
     *place = value;
     release_value(old);
@@ -184,7 +184,8 @@ BindingTable* table_for_call(BindingTable* parent, long room) {
     return new_flat_table(room, share(parent));
 }
 
-void table_insert(BindingTable* table, Cell* key, Cell* value) {
+// Inlined where it is used: binding the arguments is a part of every call.
+[[gnu::always_inline]] void table_insert(BindingTable* table, Cell* key, Cell* value) {
     if (key->kind != CellKind::Symbol) fail(msg::cannot_bind, 8);
     if (table->shape != Shape::Flat) return insert_hashed(table, stored_key(key), value);
     // A call's table, the common case: a scan of a few pointers for a name bound already. An empty name matches
