@@ -36,7 +36,7 @@ Cell* value_of_name(const Cell* name, BindingTable* table);
 // when done with it; otherwise *made is nullptr. Fails exactly as eval does. A borrowed value stays valid while
 // `table` is unchanged, which holds for the whole evaluation of an expression: only a sequence binds names.
 // This second path pays for itself in the arithmetic and the tests of if and cond, the commonest operands, where it
-// saves a reference taken and dropped and a call (see docs/PERFORMANCE.md).
+// saves a reference taken and dropped: without it fib, tak and ack run 3 to 5% more instructions.
 inline Cell* eval_borrowed(Cell* expression, BindingTable* table, Cell** made) {
     *made = nullptr;
     switch (expression->kind) {
