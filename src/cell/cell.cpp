@@ -82,6 +82,7 @@ Cell* new_function(std::int32_t param_count, std::int32_t define_count, Cell* pa
 }
 
 void reclaim_value(Cell* cell) {
+    if (cell->kind != CellKind::Pair && cell->kind != CellKind::Function) return free_cell(cell);  // an atom
     // Pairs whose count reached zero are reused, before they are freed, as a stack of heads still to release
     // (slot 0 the head, slot 1 the next entry), so that the walk along tails is a loop and the stack is the heap.
     Cell* pending = nullptr;

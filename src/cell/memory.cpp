@@ -124,12 +124,19 @@ bool comes_from_library([[maybe_unused]] std::size_t size) {
 
 void* take_memory(std::size_t size) {
 #if !defined(CELLISP_NO_POOL) && !defined(CELLISP_TRACK_MEMORY)
-    // The common case, kept short: a freed block of the right size is waiting.
+    // The common cases, kept short: a freed block of the right size is waiting, or the pool's chunk has room.
     const std::size_t pool = pool_of(size);
-    if (requests_left < 0 && pool > 0 && pool < pool_count && free_blocks[pool] != nullptr) {
-        FreeBlock* block = free_blocks[pool];
-        free_blocks[pool] = block->next;
-        return block;
+    if (requests_left < 0 && pool > 0 && pool < pool_count) {
+        if (FreeBlock* block = free_blocks[pool]) {
+            free_blocks[pool] = block->next;
+            return block;
+        }
+        const std::size_t block_bytes = pool * pool_step;
+        if (fresh_end[pool] - fresh_begin[pool] >= static_cast<std::ptrdiff_t>(block_bytes)) {
+            void* block = fresh_begin[pool];
+            fresh_begin[pool] += block_bytes;
+            return block;
+        }
     }
 #endif
     return take_memory_slowly(size);

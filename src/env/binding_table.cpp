@@ -178,7 +178,7 @@ BindingTable* reclaim_one(BindingTable* table) {
 
 BindingTable* table_new() { return new_table(Shape::Hashed, hashed_bytes, nullptr); }
 
-BindingTable* table_for_call(BindingTable* parent, long room) {
+[[gnu::always_inline]] BindingTable* table_for_call(BindingTable* parent, long room) {
     assert(room >= 0);
     if (room > flat_limit) return new_table(Shape::Hashed, hashed_bytes, share(parent));
     return new_flat_table(room, share(parent));
@@ -201,7 +201,7 @@ BindingTable* table_for_call(BindingTable* parent, long room) {
     bindings[table->count++] = {name, value};
 }
 
-Cell* lookup(const Cell* key, const BindingTable* table) {
+[[gnu::always_inline]] Cell* lookup(const Cell* key, const BindingTable* table) {
     assert(key->kind == CellKind::Symbol);
     const Cell* name = symbol_canonical(key);
     if (name == nullptr) return nullptr;  // an empty name matches nothing

@@ -33,7 +33,7 @@ Cell* volatile program_tree = nullptr;
 // released, for the caller to evaluate as the value of the sequence. When the last element is a define form,
 // returns nullptr and sets *value to the value of the sequence, owned by the caller. A define with no table at
 // hand makes *table for the rest of the sequence; the caller owns it.
-Cell* run_to_tail(Cell* list, BindingTable** table, Cell** value) {
+[[gnu::always_inline]] inline Cell* run_to_tail(Cell* list, BindingTable** table, Cell** value) {
     Cell* last_value = nullptr;  // only the last value is kept
     for (;;) {
         Cell* expression = head_of(list);  // a Nil sequence fails here with "Must be CONS"

@@ -1,0 +1,2 @@
+(define loop (lambda (i acc) (if (= i 0) acc (loop (- i 1) (+ acc 1)))))
+(loop 100000000 0)

@@ -1,0 +1,5 @@
+local function loop(i, acc)
+  if i == 0 then return acc end
+  return loop(i - 1, acc + 1)
+end
+print(loop(10000000, 0))
