@@ -29,7 +29,7 @@ bool ends_message_name(unsigned char byte) {
 
 }  // namespace
 
-[[gnu::always_inline]] void set_current_expression(Cell* expression) {
+void set_current_expression(Cell* expression) {
     // Take the new reference before dropping the old: the two may be the same cell.
     if (expression != nullptr) copy_value(expression);
     if (current_expression != nullptr) release_value(current_expression);

@@ -178,14 +178,13 @@ BindingTable* reclaim_one(BindingTable* table) {
 
 BindingTable* table_new() { return new_table(Shape::Hashed, hashed_bytes, nullptr); }
 
-[[gnu::always_inline]] BindingTable* table_for_call(BindingTable* parent, long room) {
+BindingTable* table_for_call(BindingTable* parent, long room) {
     assert(room >= 0);
     if (room > flat_limit) return new_table(Shape::Hashed, hashed_bytes, share(parent));
     return new_flat_table(room, share(parent));
 }
 
-// Inlined where it is used: binding the arguments is a part of every call.
-[[gnu::always_inline]] void table_insert(BindingTable* table, Cell* key, Cell* value) {
+void table_insert(BindingTable* table, Cell* key, Cell* value) {
     if (key->kind != CellKind::Symbol) fail(msg::cannot_bind, 8);
     if (table->shape != Shape::Flat) return insert_hashed(table, stored_key(key), value);
     // A call's table, the common case: a scan of a few pointers for a name bound already. An empty name matches
@@ -201,7 +200,7 @@ BindingTable* table_new() { return new_table(Shape::Hashed, hashed_bytes, nullpt
     bindings[table->count++] = {name, value};
 }
 
-[[gnu::always_inline]] Cell* lookup(const Cell* key, const BindingTable* table) {
+Cell* lookup(const Cell* key, const BindingTable* table) {
     assert(key->kind == CellKind::Symbol);
     const Cell* name = symbol_canonical(key);
     if (name == nullptr) return nullptr;  // an empty name matches nothing
