@@ -69,10 +69,10 @@ std::string temp_file_with(const std::string& content) {
     return written ? path : "";
 }
 
-// The words of CELLISP_WRAPPER, a command that every run goes through (a memory checker, for example).
-std::vector<std::string> wrapper_words() {
+// The words of the environment variable `name`: a command that runs go through (a memory checker, for example).
+std::vector<std::string> wrapper_words(const char* name) {
     std::vector<std::string> words;
-    const char* wrapper = std::getenv("CELLISP_WRAPPER");
+    const char* wrapper = std::getenv(name);
     std::string word;
     for (const char* p = wrapper == nullptr ? "" : wrapper;; ++p) {
         if (*p != ' ' && *p != '\0') {
@@ -87,9 +87,11 @@ std::vector<std::string> wrapper_words() {
 
 // Runs the interpreter with `args`, standard input from `input` (/dev/null unless given). The outputs go to files
 // rather than pipes, so that a large output cannot block the child while nobody reads it; standard output goes to
-// `output_fd` instead when one is given.
+// `output_fd` instead when one is given. Every run goes through CELLISP_WRAPPER when it is set; a run expected to
+// fail goes through CELLISP_FAILING_WRAPPER instead when that is set: a failure ends the run without releasing
+// what it holds, by design, so a memory checker's leak report there says nothing about the program.
 Outcome run_interpreter(const std::vector<std::string>& args, const std::string& input = "/dev/null",
-                        int output_fd = -1) {
+                        int output_fd = -1, bool expect_failure = false) {
     const std::string out_path = temp_file_with(""), err_path = temp_file_with("");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -100,9 +102,12 @@ Outcome run_interpreter(const std::vector<std::string>& args, const std::string&
         posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY, 0);
     }
     posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY, 0);
-    static const std::vector<std::string> wrapper = wrapper_words();
+    static const std::vector<std::string> wrapper = wrapper_words("CELLISP_WRAPPER");
+    static const std::vector<std::string> failing_wrapper = wrapper_words("CELLISP_FAILING_WRAPPER");
     std::vector<char*> argv;
-    for (const std::string& word : wrapper) argv.push_back(const_cast<char*>(word.c_str()));
+    for (const std::string& word : expect_failure && !failing_wrapper.empty() ? failing_wrapper : wrapper) {
+        argv.push_back(const_cast<char*>(word.c_str()));
+    }
     argv.push_back(const_cast<char*>(CELLISP_EXE));
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -157,7 +162,7 @@ void run_case(Case c) {
     ASSERT_GE(c.status, 0) << "malformed case: no valid \"--- N\" line after the program";
     const std::string path = temp_file_with(c.program);
     ASSERT_FALSE(path.empty()) << "cannot write the program to a temporary file";
-    expect_outcome(run_interpreter({path}), c.status, c.expected);
+    expect_outcome(run_interpreter({path}, "/dev/null", -1, c.status != 0), c.status, c.expected);
     fs::remove(path);
 }
 
