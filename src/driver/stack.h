@@ -25,10 +25,7 @@ extern long work_budget;
 
 // Ends the run with "Recursion too deep\n" (see stack_exhausted) when the stack is nearly used up.
 inline void check_stack() {
-    // The address of a local marks how deep the stack is here (a frame address would force every caller to keep a
-    // frame pointer).
-    char depth;
-    if (reinterpret_cast<std::uintptr_t>(&depth) < stack_floor) stack_exhausted();
+    if (reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < stack_floor) stack_exhausted();
 #ifdef CELLISP_FUZZ
     if (--work_budget < 0) end_run(0);
 #endif
