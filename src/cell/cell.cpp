@@ -60,6 +60,7 @@ Cell* new_pair(Cell* head, Cell* tail) {
     Cell* cell = new_cell(CellKind::Pair);
     cell->slot[0].cell = head;
     cell->slot[1].cell = tail;
+    cell->slot[2].integer = 0;  // not counted yet
     return cell;
 }
 
@@ -113,12 +114,13 @@ void reclaim_value(Cell* cell) {
 void fail_not_pair() { fail(msg::must_be_cons, 8); }
 
 long list_length(const Cell* cell) {
+    if (!is_pair(cell)) return 0;
+    if (const std::int32_t counted = pair_counted_length(cell)) return counted - 1;
+    const Cell* rest = cell;
     long count = 0;
-    while (cell->kind == CellKind::Pair) {
-        ++count;
-        cell = pair_tail(cell);
-    }
-    if (count > 0 && cell->kind != CellKind::Nil) fail_not_pair();
+    for (; is_pair(rest); rest = pair_tail(rest)) ++count;
+    if (!is_nil(rest)) fail_not_pair();
+    if (count < INT32_MAX) const_cast<Cell*>(cell)->slot[2].integer = static_cast<std::int32_t>(count + 1);
     return count;
 }
 

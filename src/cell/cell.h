@@ -71,6 +71,9 @@ inline std::int32_t symbol_bucket(const Cell* cell) { return cell->slot[2].integ
 inline std::int32_t integer_value(const Cell* cell) { return cell->slot[0].integer; }
 inline Cell* pair_head(const Cell* cell) { return cell->slot[0].cell; }
 inline Cell* pair_tail(const Cell* cell) { return cell->slot[1].cell; }
+// Pair: the length of the proper list that starts at it, plus one, once list_length has counted it; 0 before. No
+// list ever changes after it is built, so its length is counted once.
+inline std::int32_t pair_counted_length(const Cell* cell) { return cell->slot[2].integer; }
 inline std::int32_t function_param_count(const Cell* cell) { return cell->slot[0].counts.params; }
 // Function: the number of define forms among the body's elements, so that a call's table is made with room for
 // every name the call can bind.
@@ -141,17 +144,16 @@ inline Cell* tail_of(const Cell* cell) {
 }
 
 // The number of Pairs in the chain that starts at `cell`: 0 for anything that is not a Pair. A chain that ends in
-// something other than Nil ends the run with "Must be CONS\n", status 8.
+// something other than Nil ends the run with "Must be CONS\n", status 8. The length of a proper list is kept in
+// its first Pair, so each list is walked once.
 long list_length(const Cell* cell);
 
-// True when list_length(cell) is `count`; fails as list_length does. Walks at most count + 1 cells when the list
-// is proper, which is what the argument checks of every call need.
+// True when list_length(cell) is `count`; fails as list_length does. After the first time, the argument checks of
+// every call cost a load and a comparison.
 inline bool has_length(const Cell* cell, long count) {
-    const Cell* rest = cell;
-    long pairs = 0;
-    for (; pairs < count && is_pair(rest); ++pairs) rest = pair_tail(rest);
-    if (is_nil(rest)) return pairs == count;  // a proper list of `pairs` elements
-    return list_length(cell) == count;        // longer, or improper: list_length decides, or fails
+    if (!is_pair(cell)) return count == 0;
+    if (const std::int32_t counted = pair_counted_length(cell)) return counted - 1 == count;
+    return list_length(cell) == count;
 }
 
 // The number of value cells alive now (made and not yet reclaimed); for tests.

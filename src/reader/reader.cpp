@@ -71,6 +71,7 @@ Cell* new_tree_cell(CellKind kind) {
 Cell* new_tree_pair(Cell* head) {
     Cell* pair = new_tree_cell(CellKind::Pair);
     pair->slot[0].cell = head;
+    pair->slot[2].integer = 0;  // its length not counted yet
     return pair;
 }
 

@@ -90,6 +90,7 @@ TEST(Cell, SmallIntegersArePermanent) {
     EXPECT_EQ(live_cell_count(), before);
 }
 
+// Repeated checks of the same lists also read the length that the first one kept.
 TEST(Cell, HasLengthAgreesWithListLength) {
     Cell* tree = testing::read_text("() (a) (a b) (a b c) 5");
     for (int i = 0; i < 5; ++i) {
@@ -98,6 +99,14 @@ TEST(Cell, HasLengthAgreesWithListLength) {
             EXPECT_EQ(has_length(list, count), list_length(list) == count) << i << " " << count;
         }
     }
+    // A length is kept in the list's first Pair: a list counted before it became the tail of another keeps its own.
+    Cell* tail = make_list(3);
+    EXPECT_TRUE(has_length(tail, 3));
+    Cell* longer = new_pair(new_integer(0), copy_value(tail));
+    EXPECT_TRUE(has_length(longer, 4));
+    EXPECT_EQ(list_length(tail), 3);
+    release_value(longer);
+    release_value(tail);
     Cell* improper = new_pair(new_integer(1), new_pair(new_integer(2), new_integer(3)));
     EXPECT_EXIT(has_length(improper, 2), ::testing::ExitedWithCode(8), "");  // as list_length fails
     EXPECT_EXIT(has_length(improper, 1), ::testing::ExitedWithCode(8), "");
