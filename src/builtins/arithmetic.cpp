@@ -43,14 +43,16 @@ struct Operand {
 
 // Both arguments are evaluated, first then second, before either is checked.
 // REQUIRES: the argument count has been checked.
-[[gnu::always_inline]] inline Operands evaluate_checked_operands(Cell* args, BindingTable* table, const OperatorMessages& messages) {
+[[gnu::always_inline]] inline Operands evaluate_checked_operands(Cell* args, BindingTable* table,
+                                                                 const OperatorMessages& messages) {
     const Operand a = evaluate_operand(pair_head(args), table);
     const Operand b = evaluate_operand(pair_head(pair_tail(args)), table);
     if (!a.is_integer || !b.is_integer) fail_operator(messages.type, messages.name, 6);
     return {a.value, b.value};
 }
 
-[[gnu::always_inline]] inline Operands evaluate_operands(Cell* args, BindingTable* table, const OperatorMessages& messages) {
+[[gnu::always_inline]] inline Operands evaluate_operands(Cell* args, BindingTable* table,
+                                                         const OperatorMessages& messages) {
     if (!has_length(args, 2)) fail_operator(messages.arity, messages.name, 5);
     return evaluate_checked_operands(args, table, messages);
 }

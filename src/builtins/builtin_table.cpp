@@ -21,12 +21,13 @@ struct Entry {
 };
 
 constexpr Entry builtin_entries[builtin_count] = {
-    {builtin_plus, nullptr},  {builtin_minus, nullptr}, {builtin_times, nullptr},         {builtin_divide, nullptr},
-    {builtin_greater, nullptr}, {builtin_less, nullptr}, {builtin_greater_equal, nullptr}, {builtin_less_equal, nullptr},
-    {builtin_not_equal, nullptr}, {builtin_equal, nullptr}, {builtin_lambda, nullptr},   {nullptr, builtin_cond},
-    {nullptr, builtin_if},    {builtin_cons, nullptr},  {builtin_car, nullptr},           {builtin_cdr, nullptr},
-    {builtin_null, nullptr},  {builtin_list, nullptr},  {builtin_quote, nullptr},         {builtin_spy, nullptr},
-    {nullptr, builtin_eval},
+    {builtin_plus, nullptr},       {builtin_minus, nullptr},      {builtin_times, nullptr},
+    {builtin_divide, nullptr},     {builtin_greater, nullptr},    {builtin_less, nullptr},
+    {builtin_greater_equal, nullptr}, {builtin_less_equal, nullptr}, {builtin_not_equal, nullptr},
+    {builtin_equal, nullptr},      {builtin_lambda, nullptr},     {nullptr, builtin_cond},
+    {nullptr, builtin_if},         {builtin_cons, nullptr},       {builtin_car, nullptr},
+    {builtin_cdr, nullptr},        {builtin_null, nullptr},       {builtin_list, nullptr},
+    {builtin_quote, nullptr},      {builtin_spy, nullptr},        {nullptr, builtin_eval},
 };
 
 }  // namespace

@@ -104,6 +104,12 @@ Cell* find_own(const Cell* name, const BindingTable* table) {
     return nullptr;
 }
 
+BindingNode* new_binding_node(Cell* key, Cell* value) {
+    BindingNode* node = static_cast<BindingNode*>(take_memory(sizeof(BindingNode)));
+    *node = {key, value, nullptr};
+    return node;
+}
+
 [[gnu::noinline]] void replace_value(Cell** place, Cell* value) {
     Cell* old = *place;
     *place = value;
@@ -116,9 +122,7 @@ Cell* find_own(const Cell* name, const BindingTable* table) {
         BindingNode* node = *link;
         if (node->key == key && symbol_canonical(key) != nullptr) return replace_value(&node->value, value);
     }
-    BindingNode* node = static_cast<BindingNode*>(take_memory(sizeof(BindingNode)));
-    *node = {key, value, nullptr};
-    *link = node;
+    *link = new_binding_node(key, value);
 }
 
 BindingTable* copy_flat(const BindingTable* source) {
@@ -136,10 +140,8 @@ BindingTable* copy_hashed(const BindingTable* source) {
     for (int bucket = 0; bucket < bucket_count; ++bucket) {
         BindingNode** link = &buckets(copy)[bucket];
         for (const BindingNode* node = buckets(source)[bucket]; node != nullptr; node = node->next) {
-            BindingNode* node_copy = static_cast<BindingNode*>(take_memory(sizeof(BindingNode)));
-            *node_copy = {node->key, copy_value(node->value), nullptr};
-            *link = node_copy;
-            link = &node_copy->next;
+            *link = new_binding_node(node->key, copy_value(node->value));
+            link = &(*link)->next;
         }
     }
     return copy;
