@@ -14,6 +14,7 @@
 #include "cell/cell.h"
 #include "cell/memory.h"
 #include "driver/fail.h"
+#include "driver/platform.h"
 #include "driver/stack.h"
 #include "eval/eval.h"
 #include "printer/printer.h"

@@ -7,6 +7,10 @@
 //     expected output lines    each compared with its "\n", trailing blanks included
 // An example examples/[folder/]name.lsp runs when name.expected lies beside it; that file holds what follows the
 // program in a case. Programs that a text file cannot hold well (NUL, CR, bytes above 127) are literals below.
+//
+// The interpreter run is the one built with the suite, or the one that CELLISP_INTERPRETER names: a build for
+// another system, run through CELLISP_WRAPPER (an emulator such as wine). With CELLISP_CRLF_OUTPUT=1 every LF of
+// the expected output is expected as CR LF, as a Windows build writes it.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -48,6 +52,15 @@ constexpr bool small_stack = false;
 #endif
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
+// The value of the environment variable `name`, or `otherwise` when it is unset or empty.
+const char* setting(const char* name, const char* otherwise) {
+    const char* value = std::getenv(name);
+    return value == nullptr || *value == '\0' ? otherwise : value;
+}
+
+const std::string interpreter = setting("CELLISP_INTERPRETER", CELLISP_EXE);
+const bool crlf_output = setting("CELLISP_CRLF_OUTPUT", "0") == "1"s;
 
 struct Outcome {
     bool exited = false;  // false: killed by a signal, or never started
@@ -108,7 +121,7 @@ Outcome run_interpreter(const std::vector<std::string>& args, const std::string&
     for (const std::string& word : expect_failure && !failing_wrapper.empty() ? failing_wrapper : wrapper) {
         argv.push_back(const_cast<char*>(word.c_str()));
     }
-    argv.push_back(const_cast<char*>(CELLISP_EXE));
+    argv.push_back(const_cast<char*>(interpreter.c_str()));
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     Outcome outcome;
@@ -144,7 +157,19 @@ std::string escaped(const std::string& text, std::size_t from = 0) {
     return result;
 }
 
-void expect_outcome(const Outcome& got, int status, const std::string& expected) {
+// `text` with every LF byte written as CR LF, as a text stream on Windows writes it.
+std::string with_crlf(const std::string& text) {
+    std::string result;
+    result.reserve(text.size() + text.size() / 8);
+    for (const char ch : text) {
+        if (ch == '\n') result += '\r';
+        result += ch;
+    }
+    return result;
+}
+
+void expect_outcome(const Outcome& got, int status, const std::string& expected_lf) {
+    const std::string expected = crlf_output ? with_crlf(expected_lf) : expected_lf;
     if (!got.exited) ADD_FAILURE() << "the interpreter did not exit normally (signal " << got.status << ")";
     else EXPECT_EQ(got.status, status) << "exit status";
     const std::size_t common = std::min(got.out.size(), expected.size());

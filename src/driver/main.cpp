@@ -1,9 +1,7 @@
 // main.cpp: the process entry point. The run is made on a large stack, since recursion is the language's loop.
 
-#include <csignal>
-
 #include "driver/driver.h"
-#include "driver/stack.h"
+#include "driver/platform.h"
 
 namespace {
 
@@ -20,9 +18,7 @@ int run(void* raw) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A reader that goes away (`cellisp FILE | head -c 1`) must not end the run by a signal: the writes that
-    // follow simply fail, and the run still ends with its own status.
-    std::signal(SIGPIPE, SIG_IGN);
+    cellisp::prepare_standard_streams();
     Arguments arguments{argc, argv};
     return cellisp::run_with_large_stack(run, &arguments);
 }

@@ -2,15 +2,29 @@
 // stack.h: the large stack that reading and evaluation run on, and the check that keeps them inside it.
 //
 // Recursion is the language's only loop, so deep recursion is normal use. The run is made on a thread with a
-// large stack (only the pages it touches are committed), and every level of reading, evaluating, printing and
+// large stack (only the pages it touches are committed; the platform layer makes it), and every level of reading, evaluating, printing and
 // releasing calls check_stack, which ends the run with "Recursion too deep\n" before the stack is overrun.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace cellisp {
 
-// The lowest stack address that the interpreter may reach. Written by run_with_large_stack and by
-// use_stack_reserve; read by check_stack.
+// The sizes of stack asked for, largest first; the platform layer (platform.h) takes the first one the system
+// grants. Only the pages the run touches are committed, but each size must fit in the address space whole, which
+// a 32-bit process may not have for the largest.
+#ifndef CELLISP_SMALL_STACK
+// 1 GiB holds a counting recursion four million levels deep; a runaway recursion fills it in a few seconds.
+inline constexpr std::size_t large_stack_sizes[] = {std::size_t{1} << 30, std::size_t{512} << 20,
+                                                    std::size_t{256} << 20, std::size_t{64} << 20};
+#else
+// For memory checkers: the address sanitizer cannot clean up after a failure made deeper than 64 MiB down the
+// stack (and says so on standard error), and valgrind takes seconds to set up a large one.
+inline constexpr std::size_t large_stack_sizes[] = {std::size_t{60} << 20};
+#endif
+
+// The lowest stack address that the interpreter may reach. Written by set_stack_bounds and use_stack_reserve;
+// read by check_stack.
 extern std::uintptr_t stack_floor;
 
 [[noreturn]] void stack_exhausted();  // fail.h
@@ -31,14 +45,13 @@ inline void check_stack() {
 #endif
 }
 
+// Sets the floor for a run on the stack whose usable addresses run from `bottom` up to `top`, the frame that runs
+// the interpreter: about a megabyte above the bottom (an eighth of a small stack), with a reserve below it for the
+// failure report. Called by the platform layer on the thread of the run, before the run.
+// REQUIRES: bottom < top.
+void set_stack_bounds(std::uintptr_t bottom, std::uintptr_t top);
+
 // Lets the failure report use the reserve kept below the floor, so that it can print the current expression.
 void use_stack_reserve();
-
-// Runs body(argument) on a thread with a large stack and returns what it returns. If no such thread can be made,
-// runs it on the calling thread (run_on_current_stack).
-int run_with_large_stack(int (*body)(void*), void* argument);
-
-// Runs body(argument) on the calling thread, with the floor set from the process's stack limit.
-int run_on_current_stack(int (*body)(void*), void* argument);
 
 }  // namespace cellisp
