@@ -9,8 +9,9 @@
 // program in a case. Programs that a text file cannot hold well (NUL, CR, bytes above 127) are literals below.
 //
 // The interpreter run is the one built with the suite, or the one that CELLISP_INTERPRETER names: a build for
-// another system, run through CELLISP_WRAPPER (an emulator such as wine). With CELLISP_CRLF_OUTPUT=1 every LF of
-// the expected output is expected as CR LF, as a Windows build writes it.
+// another system, run through CELLISP_WRAPPER (an emulator such as wine). CELLISP_WINDOWS_BUILD=1 says that it is
+// a Windows program: every LF of the expected output is expected as CR LF, since standard output is a text stream
+// there, and the cases that name a POSIX pipe by its path are skipped.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -60,7 +61,7 @@ const char* setting(const char* name, const char* otherwise) {
 }
 
 const std::string interpreter = setting("CELLISP_INTERPRETER", CELLISP_EXE);
-const bool crlf_output = setting("CELLISP_CRLF_OUTPUT", "0") == "1"s;
+const bool windows_build = setting("CELLISP_WINDOWS_BUILD", "0") == "1"s;
 
 struct Outcome {
     bool exited = false;  // false: killed by a signal, or never started
@@ -169,7 +170,7 @@ std::string with_crlf(const std::string& text) {
 }
 
 void expect_outcome(const Outcome& got, int status, const std::string& expected_lf) {
-    const std::string expected = crlf_output ? with_crlf(expected_lf) : expected_lf;
+    const std::string expected = windows_build ? with_crlf(expected_lf) : expected_lf;
     if (!got.exited) ADD_FAILURE() << "the interpreter did not exit normally (signal " << got.status << ")";
     else EXPECT_EQ(got.status, status) << "exit status";
     const std::size_t common = std::min(got.out.size(), expected.size());
@@ -394,6 +395,7 @@ TEST(Driver, ArgumentsAfterTheFileAreIgnored) {
 
 // A pipe has no size to seek to: it is read to its end. The longer text takes more than one read.
 TEST(Driver, ProgramFromAPipe) {
+    if (windows_build) GTEST_SKIP() << "a Windows program cannot open a POSIX pipe by its path";
     for (const std::string& text : {"(+ 1 2)"s, std::string(60000, ' ') + "(+ 1 2)"}) {
         int fds[2];
         ASSERT_EQ(pipe(fds), 0);
