@@ -6,7 +6,8 @@
 # The suite is the one of the native build in build/ (built first if it is not there): its runner runs the other
 # interpreter (CELLISP_INTERPRETER), through wine for Windows, where every LF of the expected output is expected
 # as CR LF. Each Windows build gets its own new Wine prefix in its build folder: a 32-bit one for win32. Needs
-# the compilers and Wine that .ci/run installs. Further arguments go to ctest.
+# the compilers and Wine that .ci/run installs. CELLISP_WERROR=ON makes warnings errors; further arguments go to
+# ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 target="${1:?usage: tests/other_build.sh win64|win32|linux32 [ctest arguments]}"
@@ -18,8 +19,8 @@ case "$target" in
   *) echo "unknown target: $target" >&2; exit 2 ;;
 esac
 dir="build-$target"
-cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCELLISP_TESTS=OFF "-DCELLISP_WERROR=${CELLISP_WERROR:-OFF}" \
-  > /dev/null
+cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCELLISP_TESTS=OFF \
+  "-DCELLISP_WERROR=${CELLISP_WERROR:-OFF}" > /dev/null
 cmake --build "$dir" -j2
 if [ ! -x build/tests/cellisp_cases ]; then
   cmake -S . -B build > /dev/null

@@ -2,8 +2,9 @@
 // stack.h: the large stack that reading and evaluation run on, and the check that keeps them inside it.
 //
 // Recursion is the language's only loop, so deep recursion is normal use. The run is made on a thread with a
-// large stack (only the pages it touches are committed; the platform layer makes it), and every level of reading, evaluating, printing and
-// releasing calls check_stack, which ends the run with "Recursion too deep\n" before the stack is overrun.
+// large stack (only the pages it touches are committed), which the platform layer (platform.h) makes, and every
+// level of reading, evaluating, printing and releasing calls check_stack, which ends the run with
+// "Recursion too deep\n" before the stack is overrun.
 
 #include <cstddef>
 #include <cstdint>
