@@ -32,6 +32,6 @@ if [ "$exe" = cellisp.exe ]; then
   # Wine's own notes go to standard error, which every case requires to be empty; no Mono or Gecko is installed.
   export WINEPREFIX="$PWD/$dir/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   if [ "$target" = win32 ]; then export WINEARCH=win32; fi
-  if [ ! -d "$WINEPREFIX" ]; then wineboot --init > /dev/null 2>&1; fi  # about ten seconds, once
+  if [ ! -d "$WINEPREFIX" ]; then wineboot --init < /dev/null > /dev/null 2>&1; fi  # about ten seconds, once
 fi
 ctest --test-dir build -L e2e --output-on-failure -j2 --timeout 600 "$@"
