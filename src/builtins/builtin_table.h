@@ -12,21 +12,34 @@
 
 namespace cellisp {
 
+// The built-ins in their fixed order, which is the order of the names below and of the builtin table. Every use
+// of an entry goes by its name here, never by a number.
+enum class BuiltinId : int {
+    Plus, Minus, Times, Divide, Greater, Less, GreaterEqual, LessEqual, NotEqual, Equal, Lambda,
+    Cond, If, Cons, Car, Cdr, Null, List, Quote, Spy, Eval,
+};
+
 constexpr int builtin_count = 21;
 
-// The builtin table: one Builtin cell per operation, in the fixed order of the names below, made by
-// register_builtins before the source text is read and permanent from then on. Written only by register_builtins.
+// The names, in the order of BuiltinId; the cells and the messages refer to these very texts.
+inline constexpr const char* builtin_names[builtin_count] = {
+    "+", "-", "*", "/", ">", "<", ">=", "<=", "!=", "=", "lambda",
+    "cond", "if", "cons", "car", "cdr", "null?", "list", "quote", "spy", "eval",
+};
+static_assert(static_cast<int>(BuiltinId::Eval) + 1 == builtin_count, "one name for each BuiltinId");
+
+// The builtin table: one Builtin cell per operation, in the order of BuiltinId, made by register_builtins before
+// the source text is read and permanent from then on. Written only by register_builtins.
 extern Cell* builtin_cells[builtin_count];
 
-// The names in table order; the cells and the messages refer to these very texts.
-extern const char* const builtin_names[builtin_count];
-
-constexpr int quote_index = 18;  // the entry that the quote mark reaches
+// The entry's name and its cell (the cell exists once register_builtins has run).
+inline const char* builtin_name_of(BuiltinId id) { return builtin_names[static_cast<int>(id)]; }
+inline Cell* builtin_cell(BuiltinId id) { return builtin_cells[static_cast<int>(id)]; }
 
 // Fills the builtin table. Called once, first thing in a run.
 void register_builtins();
 
-// The entry points, in table order.
+// The entry points, in the order of BuiltinId.
 Cell* builtin_plus(Cell* args, BindingTable* table);
 Cell* builtin_minus(Cell* args, BindingTable* table);
 Cell* builtin_times(Cell* args, BindingTable* table);
