@@ -64,6 +64,20 @@ Cell* new_pair(Cell* head, Cell* tail) {
     return cell;
 }
 
+Cell* new_string(const char* opening_quote) {
+    Cell* cell = new_cell(CellKind::String);
+    cell->slot[0].text = opening_quote;
+    return cell;
+}
+
+Cell* new_symbol(const char* name, std::int32_t bucket) {
+    Cell* cell = new_cell(CellKind::Symbol);
+    cell->slot[0].text = name;
+    cell->slot[1].cell = nullptr;
+    cell->slot[2].integer = bucket;
+    return cell;
+}
+
 Cell* new_builtin(const char* name, BuiltinFn entry, TailFn tail_entry) {
     Cell* cell = new_cell(CellKind::Builtin);
     cell->slot[0].text = name;
