@@ -2,8 +2,8 @@
 // cell.h: the Cell, the one record that program trees and values are made of.
 //
 // A Cell is a kind tag, a reference count and four slots whose meaning depends on the kind. Each kind has one
-// constructor below and each meaning of a slot one accessor: no file but this one and cell.cpp touches `slot`. Lists are chains of Pairs linked through their
-// tails and ended by a Nil cell.
+// constructor below and each meaning of a slot one accessor: no file but this one and cell.cpp touches `slot`.
+// Lists are chains of Pairs linked through their tails and ended by a Nil cell.
 //
 // Ownership. No operation ever changes a value after it is built, so a copy that shares structure with its
 // source cannot be told from a deep copy: copy_value shares, and counts the new reference.
