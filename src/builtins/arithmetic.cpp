@@ -1,5 +1,6 @@
 // arithmetic.cpp: + - * / and the six comparisons, on 32-bit integers that wrap around.
 
+#include <cassert>
 #include <cstdint>
 
 #include "builtins/builtin_table.h"
@@ -45,6 +46,7 @@ struct Operand {
 // REQUIRES: the argument count has been checked.
 [[gnu::always_inline]] inline Operands evaluate_checked_operands(Cell* args, BindingTable* table,
                                                                  const OperatorMessages& messages) {
+    assert(has_length(args, 2));
     const Operand a = evaluate_operand(pair_head(args), table);
     const Operand b = evaluate_operand(pair_head(pair_tail(args)), table);
     if (!a.is_integer || !b.is_integer) fail_operator(messages.type, messages.name, 6);

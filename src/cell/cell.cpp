@@ -2,6 +2,8 @@
 
 #include "cell/cell.h"
 
+#include <cassert>
+
 #include "cell/memory.h"
 #include "driver/fail.h"
 #include "driver/stack.h"
@@ -97,6 +99,7 @@ Cell* new_function(std::int32_t param_count, std::int32_t define_count, Cell* pa
 }
 
 void reclaim_value(Cell* cell) {
+    assert(cell->refs == 0);
     if (cell->kind != CellKind::Pair && cell->kind != CellKind::Function) return free_cell(cell);  // an atom
     // Pairs whose count reached zero are reused, before they are freed, as a stack of heads still to release
     // (slot 0 the head, slot 1 the next entry), so that the walk along tails is a loop and the stack is the heap.

@@ -2,6 +2,7 @@
 
 #include "reader/reader.h"
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 
@@ -23,6 +24,9 @@ struct NameSet {
 };
 
 NameSet names;
+
+Cell* read_list(const char* p);
+Cell* read_expr(const char* p);
 
 std::size_t name_hash(const char* name) {
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a over the whole name
@@ -103,13 +107,7 @@ Cell* read_name(const char* p) {
     return symbol;
 }
 
-}  // namespace
-
-Cell* read_program(const char* text) {
-    index_parentheses(text);
-    return read_list(text);
-}
-
+// The elements of the list that begins at `p` (the byte after a '(', or the start of the text). Permanent.
 Cell* read_list(const char* p) {
     p = skip_blanks(p);
     if (*p == ')') return new_tree_cell(CellKind::Nil);
@@ -125,6 +123,7 @@ Cell* read_list(const char* p) {
     return first;
 }
 
+// The one element that begins at `p`, a byte that is not a blank. Permanent.
 Cell* read_expr(const char* p) {
     check_stack();
     const unsigned char first = byte_at(p);
@@ -133,6 +132,14 @@ Cell* read_expr(const char* p) {
     if (first == '\'') return read_quote(p);
     if (first == '"') return permanent(new_string(p));
     return read_name(p);
+}
+
+}  // namespace
+
+Cell* read_program(const char* text) {
+    assert(builtin_cell(BuiltinId::Eval) != nullptr);  // register_builtins has run
+    index_parentheses(text);
+    return read_list(text);
 }
 
 void forget_names() {
