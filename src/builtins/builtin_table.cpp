@@ -2,9 +2,9 @@
 
 #include "builtins/builtin_table.h"
 
-namespace cellisp {
+#include "driver/process.h"
 
-Cell* builtin_cells[builtin_count];
+namespace cellisp {
 
 namespace {
 
@@ -54,8 +54,10 @@ void register_builtins() {
     for (int i = 0; i < builtin_count; ++i) {
         Cell* cell = new_builtin(builtin_names[i], builtin_entries[i].entry, builtin_entries[i].tail_entry);
         make_permanent(cell);
-        builtin_cells[i] = cell;
+        process.builtin_cells[i] = cell;
     }
 }
+
+Cell* builtin_cell(BuiltinId id) { return process.builtin_cells[static_cast<int>(id)]; }
 
 }  // namespace cellisp

@@ -28,13 +28,12 @@ inline constexpr const char* builtin_names[builtin_count] = {
 };
 static_assert(static_cast<int>(BuiltinId::Eval) + 1 == builtin_count, "one name for each BuiltinId");
 
-// The builtin table: one Builtin cell per operation, in the order of BuiltinId, made by register_builtins before
-// the source text is read and permanent from then on. Written only by register_builtins.
-extern Cell* builtin_cells[builtin_count];
-
-// The entry's name and its cell (the cell exists once register_builtins has run).
+// The entry's name.
 inline const char* builtin_name_of(BuiltinId id) { return builtin_names[static_cast<int>(id)]; }
-inline Cell* builtin_cell(BuiltinId id) { return builtin_cells[static_cast<int>(id)]; }
+
+// The builtin table: one Builtin cell per operation, made by register_builtins before the source text is read and
+// permanent from then on (process.builtin_cells, written only by register_builtins). nullptr before that.
+Cell* builtin_cell(BuiltinId id);
 
 // Fills the builtin table. Called once, first thing in a run.
 void register_builtins();

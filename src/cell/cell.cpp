@@ -6,6 +6,7 @@
 
 #include "cell/memory.h"
 #include "driver/fail.h"
+#include "driver/process.h"
 #include "driver/stack.h"
 #include "env/binding_table.h"
 
@@ -23,10 +24,8 @@ constexpr std::array<Cell, small_integer_end - small_integer_min> make_small_int
     return cells;
 }
 
-long live_cells = 0;
-
 void free_cell(Cell* cell) {
-    --live_cells;
+    --process.live_cells;
     give_memory(cell, sizeof(Cell));
 }
 
@@ -48,7 +47,7 @@ Cell* new_cell(CellKind kind) {
     Cell* cell = static_cast<Cell*>(take_memory(sizeof(Cell)));
     cell->kind = kind;
     cell->refs = 1;
-    ++live_cells;
+    ++process.live_cells;
     return cell;
 }
 
@@ -141,6 +140,6 @@ long list_length(const Cell* cell) {
     return count;
 }
 
-long live_cell_count() { return live_cells; }
+long live_cell_count() { return process.live_cells; }
 
 }  // namespace cellisp

@@ -12,6 +12,12 @@
 
 namespace cellisp {
 
+// Blocks of up to pool_step * (pool_count - 1) bytes come from pools, one for each multiple of pool_step; larger
+// ones (and empty requests) come straight from the C library. Every pooled block is aligned to pool_step.
+constexpr std::size_t pool_step = 8;
+constexpr std::size_t pool_count = 48;  // pools for every multiple of 8 bytes up to 376
+constexpr std::size_t chunk_bytes = 256 * 1024;  // the pools' blocks are cut from chunks of this size
+
 // A block of `size` bytes, owned by the caller until it is handed to give_memory with the same size.
 // Never returns null: failure ends the run.
 void* take_memory(std::size_t size);
@@ -26,9 +32,9 @@ void* resize_memory(void* block, std::size_t old_size, std::size_t new_size);
 // switches this off (the default).
 void fail_memory_after(long count);
 
-#ifdef CELLISP_TRACK_MEMORY
-// For a harness that runs many programs in one process: gives back every block taken and not yet given back.
+// For reset_process (process.h): gives back every chunk of the pools and forgets their blocks; in a build that
+// tracks memory (CELLISP_TRACK_MEMORY), gives back every block taken and not yet given back. Blocks that came
+// straight from the C library in an untracked build are not found, and stay taken.
 void reclaim_all_memory();
-#endif
 
 }  // namespace cellisp

@@ -9,11 +9,6 @@
 
 namespace cellisp {
 
-std::uintptr_t stack_floor = 0;
-#ifdef CELLISP_FUZZ
-long work_budget = 0;
-#endif
-
 namespace {
 
 // A 64-bit process can reserve this much address space for the stack; pages are committed only when touched.
@@ -44,7 +39,7 @@ struct Job {
 void set_floor(std::uintptr_t top, std::size_t size) {
     stack_bottom = top - size;
     report_room = size / 8 < report_reserve ? size / 8 : report_reserve;
-    stack_floor = stack_bottom + report_room + (size / 8 < check_reserve ? size / 8 : check_reserve);
+    process.stack_floor = stack_bottom + report_room + (size / 8 < check_reserve ? size / 8 : check_reserve);
 }
 
 void* run_job(void* raw) {
@@ -56,7 +51,7 @@ void* run_job(void* raw) {
 
 }  // namespace
 
-void use_stack_reserve() { stack_floor = stack_bottom + report_room; }
+void use_stack_reserve() { process.stack_floor = stack_bottom + report_room; }
 
 int run_with_large_stack(int (*body)(void*), void* argument) {
     for (std::size_t size : stack_sizes) {

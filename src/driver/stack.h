@@ -7,27 +7,23 @@
 
 #include <cstdint>
 
-namespace cellisp {
+#include "driver/process.h"
 
-// The lowest stack address that the interpreter may reach. Written by run_with_large_stack and by
-// use_stack_reserve; read by check_stack.
-extern std::uintptr_t stack_floor;
+namespace cellisp {
 
 [[noreturn]] void stack_exhausted();  // fail.h
 [[noreturn]] void end_run(int status);  // fail.h
 
-#ifdef CELLISP_FUZZ
-// The fuzzing harness's bound on one run: levels of reading, evaluating and printing left before the run is
-// ended as if it had finished. It keeps an exponential program or an exponentially large printed form from
-// looking like a hang.
-extern long work_budget;
-#endif
+// The floor (the lowest stack address that the interpreter may reach) is process.stack_floor, written by
+// run_with_large_stack, run_on_current_stack and use_stack_reserve. In the fuzzing build, process.work_budget
+// bounds one run: levels of reading, evaluating and printing left before the run is ended as if it had finished,
+// so that an exponential program or printed form does not look like a hang.
 
 // Ends the run with "Recursion too deep\n" (see stack_exhausted) when the stack is nearly used up.
 inline void check_stack() {
-    if (reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < stack_floor) stack_exhausted();
+    if (reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < process.stack_floor) stack_exhausted();
 #ifdef CELLISP_FUZZ
-    if (--work_budget < 0) end_run(0);
+    if (--process.work_budget < 0) end_run(0);
 #endif
 }
 

@@ -9,21 +9,16 @@
 #include "builtins/builtin_table.h"
 #include "cell/cell.h"
 #include "cell/memory.h"
+#include "driver/process.h"
 #include "driver/stack.h"
 #include "reader/chars.h"
 
 namespace cellisp {
 namespace {
 
-// The names read so far: an open-addressing set of the first Symbol read for each name. A Symbol's canonical
-// cell is found here once, when it is read, so that bindings compare names by one pointer comparison.
-struct NameSet {
-    Cell** slots = nullptr;
-    std::size_t capacity = 0;  // a power of two, or 0
-    std::size_t count = 0;
-};
-
-NameSet names;
+// The names read so far (process.h). A Symbol's canonical cell is found here once, when it is read, so that
+// bindings compare names by one pointer comparison.
+constexpr NameSet& names = process.names;
 
 Cell* read_list(const char* p);
 Cell* read_expr(const char* p);
@@ -99,7 +94,7 @@ Cell* read_quote(const char* p) {
 
 Cell* read_name(const char* p) {
     if (same_name(p, "define")) return new_tree_cell(CellKind::DefineMark);
-    for (Cell* builtin : builtin_cells) {
+    for (Cell* builtin : process.builtin_cells) {
         if (same_name(p, builtin_name(builtin))) return builtin;
     }
     Cell* symbol = permanent(new_symbol(p, hash_name(p)));
@@ -140,11 +135,6 @@ Cell* read_program(const char* text) {
     assert(builtin_cell(BuiltinId::Eval) != nullptr);  // register_builtins has run
     index_parentheses(text);
     return read_list(text);
-}
-
-void forget_names() {
-    if (names.slots != nullptr) give_memory(names.slots, names.capacity * sizeof(Cell*));
-    names = NameSet{};
 }
 
 }  // namespace cellisp

@@ -18,7 +18,4 @@ struct Cell;
 // REQUIRES: register_builtins has run; `text` is NUL-terminated and outlives the tree.
 Cell* read_program(const char* text);
 
-// Forgets the names read so far (for a harness that reads many texts in one process).
-void forget_names();
-
 }  // namespace cellisp
