@@ -14,7 +14,7 @@ namespace {
 // A 64-bit process can reserve this much address space for the stack; pages are committed only when touched.
 // Smaller sizes are tried in turn where the system refuses.
 #ifndef CELLISP_SMALL_STACK
-// 1 GiB holds a counting recursion four million levels deep; a runaway recursion fills it in a few seconds.
+// How deep a recursion 1 GiB holds is stated in docs/DESIGN.md; a runaway recursion fills it in a few seconds.
 constexpr std::size_t stack_sizes[] = {std::size_t{1} << 30, std::size_t{256} << 20, std::size_t{64} << 20};
 #else
 // For memory checkers: the address sanitizer cannot clean up after a failure made deeper than 64 MiB down the
