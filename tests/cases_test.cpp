@@ -6,7 +6,8 @@
 //     --- exit status
 //     expected output lines    each compared with its "\n", trailing blanks included
 // An example examples/[folder/]name.lsp runs when name.expected lies beside it; that file holds what follows the
-// program in a case, after an optional "===" line for its tags. Programs that a text file cannot hold well (NUL, CR, bytes above 127) are literals below.
+// program in a case, after an optional "===" line for its tags. Programs that a text file cannot hold well (NUL, CR,
+// bytes above 127) are literals below.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -188,9 +189,15 @@ std::vector<std::string> split_lines(const std::string& text) {
 std::string sanitized(const std::string& text) {
     std::string name;
     for (const char ch : text) {
-        const char* word = ch == '+' ? "plus" : ch == '-' ? "minus" : ch == '*' ? "times" : ch == '/' ? "divide"
-                         : ch == '<' ? "less" : ch == '>' ? "greater" : ch == '=' ? "equal" : ch == '!' ? "not"
-                         : nullptr;
+        const char* word = ch == '+'   ? "plus"
+                           : ch == '-' ? "minus"
+                           : ch == '*' ? "times"
+                           : ch == '/' ? "divide"
+                           : ch == '<' ? "less"
+                           : ch == '>' ? "greater"
+                           : ch == '=' ? "equal"
+                           : ch == '!' ? "not"
+                                       : nullptr;
         if (word != nullptr) {
             if (!name.empty() && name.back() != '_') name += '_';
             name += word;

@@ -14,6 +14,8 @@ namespace cellisp {
 
 // The built-ins in their fixed order, which is the order of the names below and of the builtin table. Every use
 // of an entry goes by its name here, never by a number.
+// The ids and the names are laid out alike, so that each name is found beside its id.
+// clang-format off
 enum class BuiltinId : int {
     Plus, Minus, Times, Divide, Greater, Less, GreaterEqual, LessEqual, NotEqual, Equal, Lambda,
     Cond, If, Cons, Car, Cdr, Null, List, Quote, Spy, Eval,
@@ -26,6 +28,7 @@ inline constexpr const char* builtin_names[builtin_count] = {
     "+", "-", "*", "/", ">", "<", ">=", "<=", "!=", "=", "lambda",
     "cond", "if", "cons", "car", "cdr", "null?", "list", "quote", "spy", "eval",
 };
+// clang-format on
 static_assert(static_cast<int>(BuiltinId::Eval) + 1 == builtin_count, "one name for each BuiltinId");
 
 // The entry's name.

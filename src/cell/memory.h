@@ -15,7 +15,7 @@ namespace cellisp {
 // Blocks of up to pool_step * (pool_count - 1) bytes come from pools, one for each multiple of pool_step; larger
 // ones (and empty requests) come straight from the C library. Every pooled block is aligned to pool_step.
 constexpr std::size_t pool_step = 8;
-constexpr std::size_t pool_count = 48;  // pools for every multiple of 8 bytes up to 376
+constexpr std::size_t pool_count = 48;           // pools for every multiple of 8 bytes up to 376
 constexpr std::size_t chunk_bytes = 256 * 1024;  // the pools' blocks are cut from chunks of this size
 
 // A block of `size` bytes, owned by the caller until it is handed to give_memory with the same size.

@@ -12,7 +12,11 @@ namespace {
 }  // namespace
 
 ProcessState process = {
-    .memory = {.free_blocks = {}, .fresh_begin = {}, .fresh_end = {}, .chunks = nullptr, .requests_left = -1,
+    .memory = {.free_blocks = {},
+               .fresh_begin = {},
+               .fresh_end = {},
+               .chunks = nullptr,
+               .requests_left = -1,
                .tracked = {nullptr, nullptr}},
     .live_cells = 0,
     .builtin_cells = {},

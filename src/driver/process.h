@@ -30,18 +30,18 @@ struct MemoryState {
     FreeBlock* free_blocks[pool_count];  // freed blocks of each pool, chained through their first word
     char* fresh_begin[pool_count];       // the part of each pool's newest chunk not handed out yet
     char* fresh_end[pool_count];
-    Chunk* chunks;                       // every chunk taken, for the whole run
-    long requests_left;                  // fail_memory_after's countdown; negative when off
-    TrackedBlock tracked;                // the ring of tracked blocks; empty while its links are nullptr
+    Chunk* chunks;         // every chunk taken, for the whole run
+    long requests_left;    // fail_memory_after's countdown; negative when off
+    TrackedBlock tracked;  // the ring of tracked blocks; empty while its links are nullptr
 };
 
 // The matching parentheses of the text being read, found in one pass (reader/chars.cpp). Every '(' of the text, in
 // order, with the offset of the ')' that balances it.
 struct ParenIndex {
     const char* text;
-    std::size_t length;       // bytes before the text's first NUL
-    std::uint32_t* opens;     // offsets of the '(' bytes, ascending
-    std::uint32_t* closes;    // offset of the balancing ')', or UINT32_MAX when the text ends first
+    std::size_t length;     // bytes before the text's first NUL
+    std::uint32_t* opens;   // offsets of the '(' bytes, ascending
+    std::uint32_t* closes;  // offset of the balancing ')', or UINT32_MAX when the text ends first
     std::size_t count;
 };
 
