@@ -4,9 +4,9 @@
 // Every cell, binding node, table and the source text come from here. When memory cannot be had the run ends
 // with "Error allocating memory\n", status 2; no caller ever sees a null pointer.
 //
-// Blocks of the three fixed sizes are kept on free lists and reused, so a run's footprint follows its peak of
-// live data. A sanitizer build hands every block straight to the C library instead, so that a use after release
-// is caught where it happens.
+// Small blocks are kept on free lists, one pool per size, and reused, so a run's footprint follows its peak of live
+// data. Under the address sanitizer every pooled byte not handed out is poisoned, so that a use after release is
+// still caught where it happens; a build with CELLISP_NO_POOL (for valgrind) hands every block to the C library.
 
 #include <cstddef>
 

@@ -2,8 +2,8 @@
 // process.h: everything a run holds besides its cells, in one record, and the one reset between runs.
 //
 // The interpreter runs one program per process, so what a run holds is process-wide: the `process` record below,
-// defined once in process.cpp. Each field names the one module that writes it; every other module only reads it,
-// through that module's verbs. The layouts of the inner records belong to the modules named beside them.
+// defined once in process.cpp. Each field names the one module that writes it; no other module writes it. The
+// layouts of the inner records belong to the modules named beside them.
 // A harness that runs many programs in one process (the fuzzer) calls reset_process between runs.
 
 #include <cstddef>
@@ -63,7 +63,7 @@ struct ProcessState {
     Cell* current_expression;            // driver/fail.cpp (set_current_expression); one reference held
     int failure_status;                  // driver/fail.cpp: the failure being reported, 0 when none
     std::uintptr_t stack_floor;          // driver/stack.cpp: the lowest address check_stack lets a run reach
-    long work_budget;                    // the fuzzing harness: levels of work left in the run (fuzzing build)
+    long work_budget;                    // the fuzzing harness, before each run; check_stack counts it down there
     ExitRoutine exit_routine;            // driver/fail.cpp (set_exit_routine): the way out after the wait
     bool waits_for_key;                  // driver/fail.cpp (set_exit_routine)
 };
