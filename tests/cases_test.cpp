@@ -392,8 +392,9 @@ std::vector<Case> all_cases() {
 #ifdef CELLISP_FAILING_EXE
 // The allocation-failure sweep: every program runs again with its first, second, ... allocation refused. Each such
 // run must print what the program printed before (a beginning of its normal output), then "Error allocating
-// memory\n" and, once evaluation has begun, the "--> " line; end with status 2; and write nothing to standard
-// error, where the sanitizers report. Past `every_allocation` allocations, the sweep spreads at most
+// memory\n" and the "--> " line exactly when a current expression was set (the failing build says on standard
+// error whether one was); end with status 2; and write nothing else to standard error, where the sanitizers
+// report. Past `every_allocation` allocations, the sweep spreads at most
 // `later_points` more over the rest of the run. CELLISP_SWEEP_POINTS overrides the first figure.
 constexpr long every_allocation = 64;
 constexpr long later_points = 64;
@@ -432,15 +433,20 @@ TEST_P(AllocationFailure, EachAllocationFailsCleanly) {
         SCOPED_TRACE("allocation " + std::to_string(granted + 1) + " of " + std::to_string(allocations) + " refused");
         ASSERT_TRUE(got.exited) << "signal " << got.status;
         ASSERT_EQ(got.status, 2) << escaped(got.out);
-        ASSERT_TRUE(got.err.empty()) << escaped(got.err);
+        const bool set = got.err.starts_with("current expression: yes\n");
+        const std::size_t told = std::string("current expression: ").size() + (set ? 4 : 3);
+        ASSERT_TRUE(set || got.err.starts_with("current expression: no\n")) << escaped(got.err);
+        ASSERT_EQ(got.err.size(), told) << escaped(got.err.substr(told));
         const std::size_t at = got.out.rfind(message);
         ASSERT_NE(at, std::string::npos) << escaped(got.out);
         EXPECT_TRUE(counted.out.starts_with(got.out.substr(0, at))) << "output before the failure:\n"
                                                                      << escaped(got.out.substr(0, at));
         const std::string shown = got.out.substr(at + message.size());
         if (shown.empty()) {
+            EXPECT_FALSE(set) << "the current expression is not shown";
             EXPECT_FALSE(evaluating) << "no current expression after one was shown";
         } else {
+            EXPECT_TRUE(set) << "a current expression is shown where none was set";
             EXPECT_TRUE(shown.starts_with("--> ") && shown.ends_with("\n")) << escaped(shown);
             evaluating = true;
         }

@@ -1,7 +1,10 @@
 // failing_main.cpp: the interpreter with its allocations made to fail, for the allocation-failure sweep.
 //
 //     cellisp_failing N FILE    runs FILE as the interpreter does, with the first N allocations granted and every
-//                               later one refused ("Error allocating memory", status 2)
+//                               later one refused ("Error allocating memory", status 2); at the end of the run it
+//                               writes to standard error whether a current expression was set, as
+//                               "current expression: yes" or "current expression: no", for the sweep to compare
+//                               with what the failure printed
 //     cellisp_failing -1 FILE   runs FILE with every allocation granted, and writes the number it made to
 //                               standard error at the end of the run, as "allocations: K"
 
@@ -30,6 +33,12 @@ struct Arguments {
     std::exit(status);
 }
 
+[[noreturn]] void exit_telling_the_state(int status) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "current expression: %s\n", cellisp::process.current_expression != nullptr ? "yes" : "no");
+    std::exit(status);
+}
+
 int run(void* raw) {
     Arguments* arguments = static_cast<Arguments*>(raw);
     return cellisp::run_driver(arguments->count, arguments->values);
@@ -47,6 +56,7 @@ int main(int argc, char** argv) {
         cellisp::set_exit_routine(exit_with_count, true);
         cellisp::fail_memory_after(counting);
     } else {
+        cellisp::set_exit_routine(exit_telling_the_state, true);
         cellisp::fail_memory_after(granted);
     }
     // The interpreter sees "cellisp FILE".
