@@ -15,11 +15,10 @@
 #include "cell/memory.h"
 #include "driver/fail.h"
 #include "driver/platform.h"
+#include "driver/process.h"
 #include "driver/stack.h"
 #include "eval/eval.h"
 #include "printer/printer.h"
-#include "reader/chars.h"
-#include "reader/reader.h"
 
 namespace {
 
@@ -39,17 +38,14 @@ int run_one(void* raw) {
     char* text = static_cast<char*>(cellisp::take_memory(input->size + 1));
     std::memcpy(text, input->data, input->size);
     text[input->size] = '\0';
-    cellisp::work_budget = budget_per_run;
+    cellisp::process.work_budget = budget_per_run;
     if (setjmp(run_end) == 0) {
         cellisp::Cell* value = cellisp::run_program(text);
         cellisp::print_value(value);
         std::fputc('\n', stdout);
         cellisp::release_value(value);
     }
-    cellisp::forget_names();
-    cellisp::forget_parentheses();
-    cellisp::reset_failure_state();
-    cellisp::reclaim_all_memory();
+    cellisp::reset_process();
     return 0;
 }
 

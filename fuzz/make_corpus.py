@@ -1,17 +1,21 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus fuzz/corpus/ from the example programs and the programs of the end-to-end cases."""
+"""Writes a seed corpus for the fuzzer from the example programs and the programs of the end-to-end cases.
+
+    fuzz/make_corpus.py DIR    one file per program of at most 4096 bytes, named by its hash, in DIR
+"""
 import hashlib
 import pathlib
+import sys
 
 root = pathlib.Path(__file__).resolve().parent.parent
-corpus = root / "fuzz" / "corpus"
-corpus.mkdir(exist_ok=True)
+corpus = pathlib.Path(sys.argv[1])
+corpus.mkdir(parents=True, exist_ok=True)
 
 programs = [p.read_bytes() for p in sorted(root.glob("examples/**/*.lsp"))]
 for cases in sorted((root / "tests" / "cases").glob("*.cases")):
     program, inside = [], False
     for line in cases.read_bytes().split(b"\n"):
-        if line.startswith(b"=== "):
+        if line.startswith(b"==="):
             program, inside = [], True
         elif line.startswith(b"--- ") and inside:
             programs.append(b"\n".join(program))

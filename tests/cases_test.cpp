@@ -6,7 +6,8 @@
 //     --- exit status
 //     expected output lines    each compared with its "\n", trailing blanks included
 // An example examples/[folder/]name.lsp runs when name.expected lies beside it; that file holds what follows the
-// program in a case. Programs that a text file cannot hold well (NUL, CR, bytes above 127) are literals below.
+// program in a case, after an optional "===" line for its tags. Programs that a text file cannot hold well (NUL, CR,
+// bytes above 127) are literals below.
 //
 // The interpreter run is the one built with the suite, or the one that CELLISP_INTERPRETER names: a build for
 // another system, run through CELLISP_WRAPPER (an emulator such as wine). CELLISP_WINDOWS_BUILD=1 says that it is
@@ -44,6 +45,7 @@ struct Case {
     std::string expected;  // the expected standard output
     bool deep = false;     // needs the release build's large stack: skipped on a small one
     std::function<void(Case&)> build = nullptr;  // fills in a large program and its output when the case runs
+    bool slow = false;  // runs for seconds: too long to run again for every allocation it makes
 };
 
 #ifdef CELLISP_SMALL_STACK
@@ -60,7 +62,11 @@ const char* setting(const char* name, const char* otherwise) {
     return value == nullptr || *value == '\0' ? otherwise : value;
 }
 
+#ifdef CELLISP_FAILING_EXE
+const std::string interpreter = CELLISP_FAILING_EXE;  // the sweep's build of the interpreter
+#else
 const std::string interpreter = setting("CELLISP_INTERPRETER", CELLISP_EXE);
+#endif
 const bool windows_build = setting("CELLISP_WINDOWS_BUILD", "0") == "1"s;
 
 struct Outcome {
@@ -182,7 +188,7 @@ void expect_outcome(const Outcome& got, int status, const std::string& expected_
     EXPECT_TRUE(got.err.empty()) << "standard error is not empty:\n" << escaped(got.err);
 }
 
-void run_case(Case c) {
+[[maybe_unused]] void run_case(Case c) {  // unused in the sweep's build
     if (c.deep && small_stack) GTEST_SKIP() << "needs the stack of the release build";
     if (c.build) c.build(c);
     ASSERT_GE(c.status, 0) << "malformed case: no valid \"--- N\" line after the program";
@@ -202,12 +208,29 @@ std::vector<std::string> split_lines(const std::string& text) {
     return lines;
 }
 
-// Letters and digits of `text`, every other run of bytes turned into one '_': a valid test name.
+// Letters and digits of `text`, operator characters spelled out, every other run of bytes turned into one '_': a
+// valid test name, and titles that differ only in an operator stay apart.
 std::string sanitized(const std::string& text) {
     std::string name;
     for (const char ch : text) {
-        if (std::isalnum(static_cast<unsigned char>(ch))) name += ch;
-        else if (!name.empty() && name.back() != '_') name += '_';
+        const char* word = ch == '+'   ? "plus"
+                           : ch == '-' ? "minus"
+                           : ch == '*' ? "times"
+                           : ch == '/' ? "divide"
+                           : ch == '<' ? "less"
+                           : ch == '>' ? "greater"
+                           : ch == '=' ? "equal"
+                           : ch == '!' ? "not"
+                                       : nullptr;
+        if (word != nullptr) {
+            if (!name.empty() && name.back() != '_') name += '_';
+            name += word;
+            name += '_';
+        } else if (std::isalnum(static_cast<unsigned char>(ch))) {
+            name += ch;
+        } else if (!name.empty() && name.back() != '_') {
+            name += '_';
+        }
     }
     name.resize(std::min<std::size_t>(name.size(), 90));
     while (!name.empty() && name.back() == '_') name.pop_back();
@@ -226,19 +249,33 @@ void read_expectation(const std::vector<std::string>& lines, std::size_t& i, Cas
     for (; i < lines.size() && !lines[i].starts_with("==="); ++i) c.expected += lines[i] + "\n";
 }
 
+// The title line of a case: "=== " and the title, which may begin with tags in brackets: [deep] for a case that
+// needs the release build's large stack, [slow] for one that runs for seconds (the allocation-failure sweep skips
+// both). The test is named after the file and the title, so adding a case renames no other.
+void read_title(const std::string& line, const fs::path& path, Case& c) {
+    std::string title = line.substr(3);
+    for (;;) {
+        while (title.starts_with(" ")) title.erase(0, 1);
+        if (title.starts_with("[deep]")) c.deep = true;
+        else if (title.starts_with("[slow]")) c.slow = true;
+        else break;
+        title.erase(0, 6);
+    }
+    c.name = sanitized(path.stem().string() + "_" + title);
+}
+
 void load_case_file(const fs::path& path, std::vector<Case>& cases) {
     const std::vector<std::string> lines = split_lines(read_file(path));
     std::size_t i = 0;
     while (i < lines.size() && !lines[i].starts_with("===")) ++i;
-    for (int index = 1; i < lines.size(); ++index) {
+    while (i < lines.size()) {
         Case c;
-        c.name = sanitized(path.stem().string() + "_" + std::to_string(index) + "_" + lines[i].substr(3));
+        read_title(lines[i], path, c);
         for (bool first = true; ++i < lines.size() && !lines[i].starts_with("--- ") && !lines[i].starts_with("===");
              first = false) {
             c.program += (first ? "" : "\n") + lines[i];
         }
         read_expectation(lines, i, c);
-        c.deep = path.stem() == "limits";
         cases.push_back(c);
     }
 }
@@ -256,10 +293,14 @@ void load_examples(std::vector<Case>& cases) {
         const fs::path expectation = fs::path(program).replace_extension(".expected");
         if (!fs::exists(expectation)) continue;
         Case c;
-        c.name = sanitized("example_" + fs::relative(program, root).replace_extension().string());
+        std::string relative = fs::relative(program, root).replace_extension().generic_string();
+        std::replace(relative.begin(), relative.end(), '/', '_');
+        c.name = sanitized("example_" + relative);
         c.program = read_file(program);
+        const std::vector<std::string> lines = split_lines(read_file(expectation));
         std::size_t i = 0;
-        read_expectation(split_lines(read_file(expectation)), i, c);
+        if (!lines.empty() && lines[0].starts_with("===")) read_title(lines[i++], c.name, c);
+        read_expectation(lines, i, c);
         cases.push_back(c);
     }
 }
@@ -372,6 +413,75 @@ std::vector<Case> all_cases() {
     return cases;
 }
 
+#ifdef CELLISP_FAILING_EXE
+// The allocation-failure sweep: every program runs again with its first, second, ... allocation refused. Each such
+// run must print what the program printed before (a beginning of its normal output), then "Error allocating
+// memory\n" and the "--> " line exactly when a current expression was set (the failing build says on standard
+// error whether one was); end with status 2; and write nothing else to standard error, where the sanitizers
+// report. Past `every_allocation` allocations, the sweep spreads at most
+// `later_points` more over the rest of the run. CELLISP_SWEEP_POINTS overrides the first figure.
+constexpr long every_allocation = 64;
+constexpr long later_points = 64;
+
+long sweep_points() {
+    const char* points = std::getenv("CELLISP_SWEEP_POINTS");
+    return points != nullptr && std::atol(points) > 0 ? std::atol(points) : every_allocation;
+}
+
+// The cases worth sweeping: not those that run for seconds or need the large stack, nor generated giants.
+std::vector<Case> sweep_cases() {
+    std::vector<Case> cases;
+    for (const Case& c : all_cases()) {
+        if (!c.slow && !c.deep && !c.build) cases.push_back(c);
+    }
+    return cases;
+}
+
+class AllocationFailure : public ::testing::TestWithParam<Case> {};
+
+TEST_P(AllocationFailure, EachAllocationFailsCleanly) {
+    const Case& c = GetParam();
+    ASSERT_GE(c.status, 0) << "malformed case";
+    const std::string path = temp_file_with(c.program);
+    ASSERT_FALSE(path.empty());
+    const Outcome counted = run_interpreter({"-1", path});
+    long allocations = -1;
+    ASSERT_EQ(std::sscanf(counted.err.c_str(), "allocations: %ld", &allocations), 1) << escaped(counted.err);
+    ASSERT_TRUE(counted.exited && counted.status == c.status) << "the counting run differs from the case";
+    const std::string message = "Error allocating memory\n";
+    const long first = sweep_points();
+    const long stride = allocations > first ? (allocations - first + later_points - 1) / later_points : 1;
+    bool evaluating = false;  // a failure has shown a current expression: every later one must too
+    for (long granted = 0; granted < allocations; granted += granted < first ? 1 : stride) {
+        const Outcome got = run_interpreter({std::to_string(granted), path});
+        SCOPED_TRACE("allocation " + std::to_string(granted + 1) + " of " + std::to_string(allocations) + " refused");
+        ASSERT_TRUE(got.exited) << "signal " << got.status;
+        ASSERT_EQ(got.status, 2) << escaped(got.out);
+        const bool set = got.err.starts_with("current expression: yes\n");
+        const std::size_t told = std::string("current expression: ").size() + (set ? 4 : 3);
+        ASSERT_TRUE(set || got.err.starts_with("current expression: no\n")) << escaped(got.err);
+        ASSERT_EQ(got.err.size(), told) << escaped(got.err.substr(told));
+        const std::size_t at = got.out.rfind(message);
+        ASSERT_NE(at, std::string::npos) << escaped(got.out);
+        EXPECT_TRUE(counted.out.starts_with(got.out.substr(0, at))) << "output before the failure:\n"
+                                                                     << escaped(got.out.substr(0, at));
+        const std::string shown = got.out.substr(at + message.size());
+        if (shown.empty()) {
+            EXPECT_FALSE(set) << "the current expression is not shown";
+            EXPECT_FALSE(evaluating) << "no current expression after one was shown";
+        } else {
+            EXPECT_TRUE(set) << "a current expression is shown where none was set";
+            EXPECT_TRUE(shown.starts_with("--> ") && shown.ends_with("\n")) << escaped(shown);
+            evaluating = true;
+        }
+    }
+    fs::remove(path);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AllocationFailure, ::testing::ValuesIn(sweep_cases()),
+                         [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
+
+#else
 class EndToEnd : public ::testing::TestWithParam<Case> {};
 
 TEST_P(EndToEnd, Run) { run_case(GetParam()); }
@@ -425,5 +535,7 @@ TEST(Driver, TextWaitingOnStandardInput) {
     expect_outcome(run_interpreter({failing}, input), 6, "Wrong type of argument in car\n--> (car 5)\n");
     for (const std::string& path : {program, failing, input}) fs::remove(path);
 }
+
+#endif
 
 }  // namespace

@@ -1,5 +1,6 @@
 // arithmetic.cpp: + - * / and the six comparisons, on 32-bit integers that wrap around.
 
+#include <cassert>
 #include <cstdint>
 
 #include "builtins/builtin_table.h"
@@ -45,6 +46,7 @@ struct Operand {
 // REQUIRES: the argument count has been checked.
 [[gnu::always_inline]] inline Operands evaluate_checked_operands(Cell* args, BindingTable* table,
                                                                  const OperatorMessages& messages) {
+    assert(has_length(args, 2));
     const Operand a = evaluate_operand(pair_head(args), table);
     const Operand b = evaluate_operand(pair_head(pair_tail(args)), table);
     if (!a.is_integer || !b.is_integer) fail_operator(messages.type, messages.name, 6);
@@ -61,7 +63,7 @@ struct Operand {
 std::int32_t wrap(std::uint32_t value) { return static_cast<std::int32_t>(value); }
 std::uint32_t bits(std::int32_t value) { return static_cast<std::uint32_t>(value); }
 
-OperatorMessages comparison(int index) { return {msg::named_arity, msg::named_type, builtin_names[index]}; }
+OperatorMessages comparison(BuiltinId id) { return {msg::named_arity, msg::named_type, builtin_name_of(id)}; }
 
 Cell* truth(bool value) { return new_integer(value ? 1 : 0); }
 
@@ -97,32 +99,32 @@ Cell* builtin_divide(Cell* args, BindingTable* table) {
 }
 
 Cell* builtin_greater(Cell* args, BindingTable* table) {
-    const Operands o = evaluate_operands(args, table, comparison(4));
+    const Operands o = evaluate_operands(args, table, comparison(BuiltinId::Greater));
     return truth(o.a > o.b);
 }
 
 Cell* builtin_less(Cell* args, BindingTable* table) {
-    const Operands o = evaluate_operands(args, table, comparison(5));
+    const Operands o = evaluate_operands(args, table, comparison(BuiltinId::Less));
     return truth(o.a < o.b);
 }
 
 Cell* builtin_greater_equal(Cell* args, BindingTable* table) {
-    const Operands o = evaluate_operands(args, table, comparison(6));
+    const Operands o = evaluate_operands(args, table, comparison(BuiltinId::GreaterEqual));
     return truth(o.a >= o.b);
 }
 
 Cell* builtin_less_equal(Cell* args, BindingTable* table) {
-    const Operands o = evaluate_operands(args, table, comparison(7));
+    const Operands o = evaluate_operands(args, table, comparison(BuiltinId::LessEqual));
     return truth(o.a <= o.b);
 }
 
 Cell* builtin_not_equal(Cell* args, BindingTable* table) {
-    const Operands o = evaluate_operands(args, table, comparison(8));
+    const Operands o = evaluate_operands(args, table, comparison(BuiltinId::NotEqual));
     return truth(o.a != o.b);
 }
 
 Cell* builtin_equal(Cell* args, BindingTable* table) {
-    const Operands o = evaluate_operands(args, table, comparison(9));
+    const Operands o = evaluate_operands(args, table, comparison(BuiltinId::Equal));
     return truth(o.a == o.b);
 }
 

@@ -12,21 +12,36 @@
 
 namespace cellisp {
 
+// The built-ins in their fixed order, which is the order of the names below and of the builtin table. Every use
+// of an entry goes by its name here, never by a number.
+// The ids and the names are laid out alike, so that each name is found beside its id.
+// clang-format off
+enum class BuiltinId : int {
+    Plus, Minus, Times, Divide, Greater, Less, GreaterEqual, LessEqual, NotEqual, Equal, Lambda,
+    Cond, If, Cons, Car, Cdr, Null, List, Quote, Spy, Eval,
+};
+
 constexpr int builtin_count = 21;
 
-// The builtin table: one Builtin cell per operation, in the fixed order of the names below, made by
-// register_builtins before the source text is read and permanent from then on. Written only by register_builtins.
-extern Cell* builtin_cells[builtin_count];
+// The names, in the order of BuiltinId; the cells and the messages refer to these very texts.
+inline constexpr const char* builtin_names[builtin_count] = {
+    "+", "-", "*", "/", ">", "<", ">=", "<=", "!=", "=", "lambda",
+    "cond", "if", "cons", "car", "cdr", "null?", "list", "quote", "spy", "eval",
+};
+// clang-format on
+static_assert(static_cast<int>(BuiltinId::Eval) + 1 == builtin_count, "one name for each BuiltinId");
 
-// The names in table order; the cells and the messages refer to these very texts.
-extern const char* const builtin_names[builtin_count];
+// The entry's name.
+inline const char* builtin_name_of(BuiltinId id) { return builtin_names[static_cast<int>(id)]; }
 
-constexpr int quote_index = 18;  // the entry that the quote mark reaches
+// The builtin table: one Builtin cell per operation, made by register_builtins before the source text is read and
+// permanent from then on (process.builtin_cells, written only by register_builtins). nullptr before that.
+Cell* builtin_cell(BuiltinId id);
 
 // Fills the builtin table. Called once, first thing in a run.
 void register_builtins();
 
-// The entry points, in table order.
+// The entry points, in the order of BuiltinId.
 Cell* builtin_plus(Cell* args, BindingTable* table);
 Cell* builtin_minus(Cell* args, BindingTable* table);
 Cell* builtin_times(Cell* args, BindingTable* table);

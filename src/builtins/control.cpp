@@ -10,8 +10,6 @@
 namespace cellisp {
 namespace {
 
-constexpr int cond_index = 11;
-
 // The value of a test: an Integer, of which only "zero or not" counts.
 bool evaluate_test(Cell* test, BindingTable* table) {
     Cell* made;
@@ -27,7 +25,7 @@ bool evaluate_test(Cell* test, BindingTable* table) {
 // Tests are evaluated in order up to the first that holds; then that clause's first result expression is the value.
 // With no test that holds the value is 0, a permanent cell that evaluates to itself.
 Cell* builtin_cond(Cell* args, BindingTable* table, Cell**) {
-    if (list_length(args) < 1) fail_named(msg::named_arity, builtin_names[cond_index], 5);
+    if (list_length(args) < 1) fail_named(msg::named_arity, builtin_name_of(BuiltinId::Cond), 5);
     for (Cell* clauses = args; !is_nil(clauses); clauses = pair_tail(clauses)) {
         Cell* clause = pair_head(clauses);
         if (!evaluate_test(head_of(clause), table)) continue;  // a clause that is not a list fails in head_of

@@ -41,15 +41,15 @@ Cell* builtin_cdr(Cell* args, BindingTable* table) {
 
 // Elements are evaluated from the first to the last, into a new list built along its tail.
 Cell* builtin_list(Cell* args, BindingTable* table) {
-    Cell* first = nullptr;
-    Cell** link = &first;
-    while (!is_nil(args)) {
-        Cell* pair = new_pair(eval(head_of(args), table), nullptr);  // an improper end fails in head_of
-        *link = pair;
-        link = &pair->slot[1].cell;
-        args = pair_tail(args);
+    if (is_nil(args)) return new_cell(CellKind::Nil);
+    Cell* first = new_pair(eval(head_of(args), table), nullptr);  // an improper list fails in head_of
+    Cell* last = first;
+    for (args = pair_tail(args); !is_nil(args); args = pair_tail(args)) {
+        Cell* pair = new_pair(eval(head_of(args), table), nullptr);
+        set_pair_tail(last, pair);
+        last = pair;
     }
-    *link = new_cell(CellKind::Nil);
+    set_pair_tail(last, new_cell(CellKind::Nil));
     return first;
 }
 

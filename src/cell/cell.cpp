@@ -2,8 +2,11 @@
 
 #include "cell/cell.h"
 
+#include <cassert>
+
 #include "cell/memory.h"
 #include "driver/fail.h"
+#include "driver/process.h"
 #include "driver/stack.h"
 #include "env/binding_table.h"
 
@@ -21,10 +24,8 @@ constexpr std::array<Cell, small_integer_end - small_integer_min> make_small_int
     return cells;
 }
 
-long live_cells = 0;
-
 void free_cell(Cell* cell) {
-    --live_cells;
+    --process.live_cells;
     give_memory(cell, sizeof(Cell));
 }
 
@@ -46,7 +47,7 @@ Cell* new_cell(CellKind kind) {
     Cell* cell = static_cast<Cell*>(take_memory(sizeof(Cell)));
     cell->kind = kind;
     cell->refs = 1;
-    ++live_cells;
+    ++process.live_cells;
     return cell;
 }
 
@@ -61,6 +62,20 @@ Cell* new_pair(Cell* head, Cell* tail) {
     cell->slot[0].cell = head;
     cell->slot[1].cell = tail;
     cell->slot[2].integer = 0;  // not counted yet
+    return cell;
+}
+
+Cell* new_string(const char* opening_quote) {
+    Cell* cell = new_cell(CellKind::String);
+    cell->slot[0].text = opening_quote;
+    return cell;
+}
+
+Cell* new_symbol(const char* name, std::int32_t bucket) {
+    Cell* cell = new_cell(CellKind::Symbol);
+    cell->slot[0].text = name;
+    cell->slot[1].cell = nullptr;
+    cell->slot[2].integer = bucket;
     return cell;
 }
 
@@ -83,6 +98,7 @@ Cell* new_function(std::int32_t param_count, std::int32_t define_count, Cell* pa
 }
 
 void reclaim_value(Cell* cell) {
+    assert(cell->refs == 0);
     if (cell->kind != CellKind::Pair && cell->kind != CellKind::Function) return free_cell(cell);  // an atom
     // Pairs whose count reached zero are reused, before they are freed, as a stack of heads still to release
     // (slot 0 the head, slot 1 the next entry), so that the walk along tails is a loop and the stack is the heap.
@@ -124,6 +140,6 @@ long list_length(const Cell* cell) {
     return count;
 }
 
-long live_cell_count() { return live_cells; }
+long live_cell_count() { return process.live_cells; }
 
 }  // namespace cellisp

@@ -1,9 +1,9 @@
 #pragma once
 // cell.h: the Cell, the one record that program trees and values are made of.
 //
-// A Cell is a kind tag, a reference count and four slots whose meaning depends on the kind (the accessors
-// below name every meaning; no other file touches `slot`). Lists are chains of Pairs linked through their
-// tails and ended by a Nil cell.
+// A Cell is a kind tag, a reference count and four slots whose meaning depends on the kind. Each kind has one
+// constructor below and each meaning of a slot one accessor: no file but this one and cell.cpp touches `slot`.
+// Lists are chains of Pairs linked through their tails and ended by a Nil cell.
 //
 // Ownership. No operation ever changes a value after it is built, so a copy that shares structure with its
 // source cannot be told from a deep copy: copy_value shares, and counts the new reference.
@@ -17,6 +17,7 @@
 //   ran) and owns one reference to its captured table.
 
 #include <array>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 
@@ -91,6 +92,20 @@ inline bool is_nil(const Cell* cell) { return cell->kind == CellKind::Nil; }
 
 // A new value cell of `kind` with a count of 1 and its slots unset; owned by the caller. Failure ends the run.
 Cell* new_cell(CellKind kind);
+// The two writes that follow construction, both made only while the reader builds the tree (and, for the tail,
+// while the list built-in builds its list): no value changes once anything else can see it.
+// REQUIRES: `pair` is a Pair and no length has been counted from it yet.
+inline void set_pair_tail(Cell* pair, Cell* tail) {
+    assert(pair->kind == CellKind::Pair && pair->slot[2].integer == 0);
+    pair->slot[1].cell = tail;
+}
+// REQUIRES: `symbol` is a Symbol; `canonical` is the first Symbol read with its name (itself for the first), or
+// nullptr for an empty name.
+inline void set_symbol_canonical(Cell* symbol, const Cell* canonical) {
+    assert(symbol->kind == CellKind::Symbol);
+    symbol->slot[1].cell = const_cast<Cell*>(canonical);
+}
+
 // Makes a value cell permanent: it and what it refers to are never reclaimed. Used for the tree and builtins.
 inline void make_permanent(Cell* cell) { cell->refs = permanent_refs; }
 
@@ -109,6 +124,11 @@ inline Cell* new_integer(std::int32_t value) {
     return new_integer_cell(value);
 }
 Cell* new_pair(Cell* head, Cell* tail);
+// A String whose characters follow the opening quote at `opening_quote` in the source text.
+Cell* new_string(const char* opening_quote);
+// A Symbol whose name starts at `name` in the source text, with its bucket (hash_name of the name). Its canonical
+// cell is nullptr, matching no name, until the reader sets it with set_symbol_canonical.
+Cell* new_symbol(const char* name, std::int32_t bucket);
 // A Builtin with its name (a constant text) and exactly one of its two entry points.
 Cell* new_builtin(const char* name, BuiltinFn entry, TailFn tail_entry);
 // A Function. Takes: one reference each to `params` and `body` and the reference to `captured` (nullptr when it

@@ -8,116 +8,138 @@
 #include <cstring>
 
 #include "driver/fail.h"
+#include "driver/process.h"
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CELLISP_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define CELLISP_ASAN 1
+#endif
+#ifdef CELLISP_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
 
 namespace cellisp {
 namespace {
 
-long requests_left = -1;  // fail_memory_after's countdown; negative when off
+constexpr MemoryState& memory = process.memory;
+
+// Under the address sanitizer every pooled byte that is not handed out is poisoned (fresh chunk space and free
+// blocks alike), so that a use after release is reported as it would be for the C library's own blocks.
+[[maybe_unused]] void poison(void* block, std::size_t size) {
+#ifdef CELLISP_ASAN
+    ASAN_POISON_MEMORY_REGION(block, size);
+#else
+    (void)block, (void)size;
+#endif
+}
+
+[[maybe_unused]] void unpoison(void* block, std::size_t size) {
+#ifdef CELLISP_ASAN
+    ASAN_UNPOISON_MEMORY_REGION(block, size);
+#else
+    (void)block, (void)size;
+#endif
+}
 
 [[noreturn]] void out_of_memory() { fail(msg::out_of_memory, 2); }
 
 bool may_allocate() {
-    if (requests_left < 0) return true;
-    if (requests_left == 0) return false;
-    --requests_left;
+    if (memory.requests_left < 0) return true;
+    if (memory.requests_left == 0) return false;
+    --memory.requests_left;
     return true;
 }
 
-#ifdef CELLISP_TRACK_MEMORY
-// Every block is linked into one list behind a header, so that a harness can reclaim all of a run's memory at
+#if defined(CELLISP_TRACK_MEMORY)
+// Every block is linked into one ring behind a header, so that a harness can reclaim all of a run's memory at
 // once, whatever the run left behind when it was cut short.
-struct Tracked {
-    Tracked* previous;
-    Tracked* next;
-};
-static_assert(sizeof(Tracked) % alignof(std::max_align_t) == 0);
-Tracked tracked_blocks{&tracked_blocks, &tracked_blocks};
+static_assert(sizeof(TrackedBlock) % alignof(std::max_align_t) == 0);
 
 void* take_tracked(std::size_t size) {
-    Tracked* header = static_cast<Tracked*>(std::malloc(sizeof(Tracked) + size));
+    TrackedBlock* ring = &memory.tracked;
+    if (ring->next == nullptr) ring->previous = ring->next = ring;
+    TrackedBlock* header = static_cast<TrackedBlock*>(std::malloc(sizeof(TrackedBlock) + size));
     if (header == nullptr) out_of_memory();
-    header->previous = &tracked_blocks;
-    header->next = tracked_blocks.next;
-    tracked_blocks.next->previous = header;
-    tracked_blocks.next = header;
+    header->previous = ring;
+    header->next = ring->next;
+    ring->next->previous = header;
+    ring->next = header;
     return header + 1;
 }
 
 void give_tracked(void* block) {
-    Tracked* header = static_cast<Tracked*>(block) - 1;
+    TrackedBlock* header = static_cast<TrackedBlock*>(block) - 1;
     header->previous->next = header->next;
     header->next->previous = header->previous;
     std::free(header);
 }
-#endif
 
-#ifndef CELLISP_NO_POOL
+bool comes_from_library(std::size_t) { return false; }
+
+#elif defined(CELLISP_NO_POOL)
+bool comes_from_library(std::size_t) { return true; }
+
+#else
 // A pool hands out blocks of one size. Freed blocks are chained through their first word; chunks are never
-// returned to the C library, they stay reachable from `chunks` for the whole run.
-struct FreeBlock {
-    FreeBlock* next;
-};
+// returned to the C library before reclaim_all_memory, they stay reachable from memory.chunks.
 
-struct Chunk {
-    Chunk* next;
-};
-
-constexpr std::size_t chunk_bytes = 256 * 1024;  // large enough that chunk headers cost nothing
-constexpr std::size_t pool_count = 48;           // pools for every multiple of 8 bytes up to 384
-constexpr std::size_t pool_step = 8;
-
-FreeBlock* free_blocks[pool_count];
-char* fresh_begin[pool_count];
-char* fresh_end[pool_count];
-Chunk* chunks = nullptr;
-
+// The pool of a block of `size` bytes; 0 and pool_count or more mean none (the C library's).
 std::size_t pool_of(std::size_t size) { return (size + pool_step - 1) / pool_step; }
+bool has_pool(std::size_t pool) { return pool > 0 && pool < pool_count; }
 
-void* take_from_pool(std::size_t pool) {
-    if (FreeBlock* block = free_blocks[pool]) {
-        free_blocks[pool] = block->next;
+bool comes_from_library(std::size_t size) { return !has_pool(pool_of(size)); }
+
+// A block of the pool from its free list or its chunk, or nullptr when a new chunk is needed.
+[[gnu::always_inline]] inline void* take_pooled(std::size_t pool) {
+    const std::size_t block_bytes = pool * pool_step;
+    if (FreeBlock* block = memory.free_blocks[pool]) {
+        unpoison(block, block_bytes);
+        memory.free_blocks[pool] = block->next;
         return block;
     }
-    const std::size_t block_bytes = pool * pool_step;
-    if (fresh_end[pool] - fresh_begin[pool] < static_cast<std::ptrdiff_t>(block_bytes)) {
-        void* raw = std::malloc(sizeof(Chunk) + chunk_bytes);
-        if (raw == nullptr) out_of_memory();
-        Chunk* chunk = static_cast<Chunk*>(raw);
-        chunk->next = chunks;
-        chunks = chunk;
-        fresh_begin[pool] = reinterpret_cast<char*>(chunk + 1);
-        fresh_end[pool] = fresh_begin[pool] + chunk_bytes;
+    if (memory.fresh_end[pool] - memory.fresh_begin[pool] >= static_cast<std::ptrdiff_t>(block_bytes)) {
+        void* block = memory.fresh_begin[pool];
+        memory.fresh_begin[pool] += block_bytes;
+        unpoison(block, block_bytes);
+        return block;
     }
-    void* block = fresh_begin[pool];
-    fresh_begin[pool] += block_bytes;
-    return block;
+    return nullptr;
+}
+
+void* take_from_new_chunk(std::size_t pool) {
+    void* raw = std::malloc(sizeof(Chunk) + chunk_bytes);
+    if (raw == nullptr) out_of_memory();
+    Chunk* chunk = static_cast<Chunk*>(raw);
+    chunk->next = memory.chunks;
+    memory.chunks = chunk;
+    memory.fresh_begin[pool] = reinterpret_cast<char*>(chunk + 1);
+    memory.fresh_end[pool] = memory.fresh_begin[pool] + chunk_bytes;
+    poison(memory.fresh_begin[pool], chunk_bytes);
+    return take_pooled(pool);
 }
 #endif
 
-// True when a block of `size` bytes is the C library's own, untouched by pools or tracking.
-bool comes_from_library([[maybe_unused]] std::size_t size) {
-#if defined(CELLISP_TRACK_MEMORY)
-    return false;
-#elif defined(CELLISP_NO_POOL)
-    return true;
-#else
-    return pool_of(size) == 0 || pool_of(size) >= pool_count;
-#endif
-}
-
-// Everything but a pool's free block: the countdown, fresh chunks, large blocks, tracked blocks.
+// Everything but the pools' common cases: the countdown, fresh chunks, large blocks, tracked blocks.
 [[gnu::noinline]] void* take_memory_slowly(std::size_t size) {
     if (!may_allocate()) out_of_memory();
-#ifdef CELLISP_TRACK_MEMORY
+#if defined(CELLISP_TRACK_MEMORY)
     return take_tracked(size);
-#endif
-#ifndef CELLISP_NO_POOL
+#else
+#if !defined(CELLISP_NO_POOL)
     const std::size_t pool = pool_of(size);
-    if (pool > 0 && pool < pool_count) return take_from_pool(pool);
+    if (has_pool(pool)) {
+        if (void* block = take_pooled(pool)) return block;
+        return take_from_new_chunk(pool);
+    }
 #endif
     void* block = std::malloc(size == 0 ? 1 : size);
     if (block == nullptr) out_of_memory();
     return block;
+#endif
 }
 
 }  // namespace
@@ -126,40 +148,32 @@ void* take_memory(std::size_t size) {
 #if !defined(CELLISP_NO_POOL) && !defined(CELLISP_TRACK_MEMORY)
     // The common cases, kept short: a freed block of the right size is waiting, or the pool's chunk has room.
     const std::size_t pool = pool_of(size);
-    if (requests_left < 0 && pool > 0 && pool < pool_count) {
-        if (FreeBlock* block = free_blocks[pool]) {
-            free_blocks[pool] = block->next;
-            return block;
-        }
-        const std::size_t block_bytes = pool * pool_step;
-        if (fresh_end[pool] - fresh_begin[pool] >= static_cast<std::ptrdiff_t>(block_bytes)) {
-            void* block = fresh_begin[pool];
-            fresh_begin[pool] += block_bytes;
-            return block;
-        }
+    if (memory.requests_left < 0 && has_pool(pool)) {
+        if (void* block = take_pooled(pool)) return block;
     }
 #endif
     return take_memory_slowly(size);
 }
 
 void give_memory(void* block, std::size_t size) {
-#ifdef CELLISP_TRACK_MEMORY
+#if defined(CELLISP_TRACK_MEMORY)
     (void)size;
     give_tracked(block);
-    return;
-#endif
-#ifndef CELLISP_NO_POOL
+#else
+#if !defined(CELLISP_NO_POOL)
     const std::size_t pool = pool_of(size);
-    if (pool > 0 && pool < pool_count) {
+    if (has_pool(pool)) {
         FreeBlock* freed = static_cast<FreeBlock*>(block);
-        freed->next = free_blocks[pool];
-        free_blocks[pool] = freed;
+        freed->next = memory.free_blocks[pool];
+        memory.free_blocks[pool] = freed;
+        poison(freed, pool * pool_step);
         return;
     }
 #else
     (void)size;
 #endif
     std::free(block);
+#endif
 }
 
 void* resize_memory(void* block, std::size_t old_size, std::size_t new_size) {
@@ -178,12 +192,23 @@ void* resize_memory(void* block, std::size_t old_size, std::size_t new_size) {
     return moved;
 }
 
-void fail_memory_after(long count) { requests_left = count; }
+void fail_memory_after(long count) { memory.requests_left = count; }
 
-#ifdef CELLISP_TRACK_MEMORY
 void reclaim_all_memory() {
-    while (tracked_blocks.next != &tracked_blocks) give_tracked(tracked_blocks.next + 1);
-}
+#if defined(CELLISP_TRACK_MEMORY)
+    if (memory.tracked.next == nullptr) return;
+    while (memory.tracked.next != &memory.tracked) give_tracked(memory.tracked.next + 1);
+#else
+    while (Chunk* chunk = memory.chunks) {
+        memory.chunks = chunk->next;
+        unpoison(chunk + 1, chunk_bytes);
+        std::free(chunk);
+    }
+    for (std::size_t pool = 0; pool < pool_count; ++pool) {
+        memory.free_blocks[pool] = nullptr;
+        memory.fresh_begin[pool] = memory.fresh_end[pool] = nullptr;
+    }
 #endif
+}
 
 }  // namespace cellisp

@@ -4,13 +4,19 @@
 // Every cell, binding node, table and the source text come from here. When memory cannot be had the run ends
 // with "Error allocating memory\n", status 2; no caller ever sees a null pointer.
 //
-// Blocks of the three fixed sizes are kept on free lists and reused, so a run's footprint follows its peak of
-// live data. A sanitizer build hands every block straight to the C library instead, so that a use after release
-// is caught where it happens.
+// Small blocks are kept on free lists, one pool per size, and reused, so a run's footprint follows its peak of live
+// data. Under the address sanitizer every pooled byte not handed out is poisoned, so that a use after release is
+// still caught where it happens; a build with CELLISP_NO_POOL (for valgrind) hands every block to the C library.
 
 #include <cstddef>
 
 namespace cellisp {
+
+// Blocks of up to pool_step * (pool_count - 1) bytes come from pools, one for each multiple of pool_step; larger
+// ones (and empty requests) come straight from the C library. Every pooled block is aligned to pool_step.
+constexpr std::size_t pool_step = 8;
+constexpr std::size_t pool_count = 48;           // pools for every multiple of 8 bytes up to 376
+constexpr std::size_t chunk_bytes = 256 * 1024;  // the pools' blocks are cut from chunks of this size
 
 // A block of `size` bytes, owned by the caller until it is handed to give_memory with the same size.
 // Never returns null: failure ends the run.
@@ -26,9 +32,9 @@ void* resize_memory(void* block, std::size_t old_size, std::size_t new_size);
 // switches this off (the default).
 void fail_memory_after(long count);
 
-#ifdef CELLISP_TRACK_MEMORY
-// For a harness that runs many programs in one process: gives back every block taken and not yet given back.
+// For reset_process (process.h): gives back every chunk of the pools and forgets their blocks; in a build that
+// tracks memory (CELLISP_TRACK_MEMORY), gives back every block taken and not yet given back. Blocks that came
+// straight from the C library in an untracked build are not found, and stay taken.
 void reclaim_all_memory();
-#endif
 
 }  // namespace cellisp

@@ -2,6 +2,7 @@
 
 #include "driver/driver.h"
 
+#include <cstddef>
 #include <cstdio>
 
 #include "cell/cell.h"
@@ -15,8 +16,10 @@ namespace {
 
 constexpr std::size_t first_capacity = 64 * 1024;  // grown by doubling: a pipe's size is not known ahead
 
-}  // namespace
-
+// Loads the file at `path` byte for byte, followed by a NUL; its length (without the NUL) goes to *length.
+// The caller owns the buffer and gives it back with give_memory(buffer, *length + 1). Reads to the end of the
+// input, so pipes work. A path that cannot be opened or read as a file ends the run with
+// "Can't open input file\n", status 1; a read that fails after some bytes keeps the bytes it read.
 char* load_source(const char* path, std::size_t* length) {
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) fail(msg::cannot_open, 1);
@@ -38,6 +41,8 @@ char* load_source(const char* path, std::size_t* length) {
     *length = used;
     return text;
 }
+
+}  // namespace
 
 int run_driver(int argument_count, char** arguments) {
     if (argument_count < 2) fail(msg::no_input_file, 1);

@@ -7,20 +7,13 @@
 #include <cstring>
 
 #include "cell/cell.h"
+#include "driver/process.h"
 #include "driver/stack.h"
 #include "printer/printer.h"
 
 namespace cellisp {
 
-Cell* current_expression = nullptr;
-
 namespace {
-
-[[noreturn]] void exit_process(int status) { std::exit(status); }
-
-ExitRoutine exit_routine = exit_process;
-bool waits_for_key = true;
-int failure_status = 0;  // the status of the failure being reported, 0 when none
 
 // True for the bytes that end a name in a message: tab and '(' do not.
 bool ends_message_name(unsigned char byte) {
@@ -32,44 +25,39 @@ bool ends_message_name(unsigned char byte) {
 void set_current_expression(Cell* expression) {
     // Take the new reference before dropping the old: the two may be the same cell.
     if (expression != nullptr) copy_value(expression);
-    if (current_expression != nullptr) release_value(current_expression);
-    current_expression = expression;
+    if (process.current_expression != nullptr) release_value(process.current_expression);
+    process.current_expression = expression;
 }
 
 void end_run(int status) {
     std::fflush(stdout);
-    if (waits_for_key) std::getchar();
-    exit_routine(status);
+    if (process.waits_for_key) std::getchar();
+    process.exit_routine(status);
     std::abort();  // an exit routine must not return
 }
 
 void set_exit_routine(ExitRoutine routine, bool wait_for_key) {
-    exit_routine = routine;
-    waits_for_key = wait_for_key;
-}
-
-void reset_failure_state() {
-    current_expression = nullptr;
-    failure_status = 0;
+    process.exit_routine = routine;
+    process.waits_for_key = wait_for_key;
 }
 
 void fail(const char* message, int status) {
-    if (failure_status != 0) stack_exhausted();
-    failure_status = status;
+    if (process.failure_status != 0) stack_exhausted();
+    process.failure_status = status;
     use_stack_reserve();
     std::fputs(message, stdout);
-    if (current_expression != nullptr) {
+    if (process.current_expression != nullptr) {
         std::fputs("--> ", stdout);
-        print_value(current_expression);
+        print_value(process.current_expression);
         std::fputs("\n", stdout);
     }
     end_run(status);
 }
 
 void stack_exhausted() {
-    if (failure_status != 0) {
+    if (process.failure_status != 0) {
         std::fputs("\n", stdout);
-        end_run(failure_status);
+        end_run(process.failure_status);
     }
     fail(msg::too_deep, 2);
 }

@@ -86,13 +86,9 @@ void append_name(char* buffer, const char* name);
 using ExitRoutine = void (*)(int status);
 void set_exit_routine(ExitRoutine routine, bool wait_for_key);
 
-// For a harness that runs many programs in one process: forgets the current expression (without releasing it)
-// and any failure being reported, before the next run.
-void reset_failure_state();
-
-// The current expression: the element of a sequence being evaluated, shown by fail; nullptr when none.
-// Written only by eval_sequence (and reset by the top level); holds one reference to the cell.
-extern Cell* current_expression;
+// Makes `expression` (borrowed; nullptr for none) the current expression, the element of a sequence being
+// evaluated that fail shows. Called only by the evaluator's sequences and the driver; the process state
+// (process.h) holds one reference to it.
 void set_current_expression(Cell* expression);
 
 }  // namespace cellisp

@@ -4,11 +4,6 @@
 
 namespace cellisp {
 
-std::uintptr_t stack_floor = 0;
-#ifdef CELLISP_FUZZ
-long work_budget = 0;
-#endif
-
 namespace {
 
 // Kept below the floor for everything the end of a run needs: printing the report and the C library's calls.
@@ -25,9 +20,9 @@ void set_stack_bounds(std::uintptr_t bottom, std::uintptr_t top) {
     const std::uintptr_t size = top - bottom;
     stack_bottom = bottom;
     report_room = size / 8 < report_reserve ? size / 8 : report_reserve;
-    stack_floor = stack_bottom + report_room + (size / 8 < check_reserve ? size / 8 : check_reserve);
+    process.stack_floor = stack_bottom + report_room + (size / 8 < check_reserve ? size / 8 : check_reserve);
 }
 
-void use_stack_reserve() { stack_floor = stack_bottom + report_room; }
+void use_stack_reserve() { process.stack_floor = stack_bottom + report_room; }
 
 }  // namespace cellisp

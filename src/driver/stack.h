@@ -9,13 +9,15 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "driver/process.h"
+
 namespace cellisp {
 
 // The sizes of stack asked for, largest first; the platform layer (platform.h) takes the first one the system
 // grants. Only the pages the run touches are committed, but each size must fit in the address space whole, which
 // a 32-bit process may not have for the largest.
 #ifndef CELLISP_SMALL_STACK
-// 1 GiB holds a counting recursion four million levels deep; a runaway recursion fills it in a few seconds.
+// How deep a recursion 1 GiB holds is stated in docs/DESIGN.md; a runaway recursion fills it in a few seconds.
 inline constexpr std::size_t large_stack_sizes[] = {std::size_t{1} << 30, std::size_t{512} << 20,
                                                     std::size_t{256} << 20, std::size_t{64} << 20};
 #else
@@ -24,25 +26,19 @@ inline constexpr std::size_t large_stack_sizes[] = {std::size_t{1} << 30, std::s
 inline constexpr std::size_t large_stack_sizes[] = {std::size_t{60} << 20};
 #endif
 
-// The lowest stack address that the interpreter may reach. Written by set_stack_bounds and use_stack_reserve;
-// read by check_stack.
-extern std::uintptr_t stack_floor;
-
 [[noreturn]] void stack_exhausted();  // fail.h
 [[noreturn]] void end_run(int status);  // fail.h
 
-#ifdef CELLISP_FUZZ
-// The fuzzing harness's bound on one run: levels of reading, evaluating and printing left before the run is
-// ended as if it had finished. It keeps an exponential program or an exponentially large printed form from
-// looking like a hang.
-extern long work_budget;
-#endif
+// The floor (the lowest stack address that the interpreter may reach) is process.stack_floor, written by
+// set_stack_bounds and use_stack_reserve. In the fuzzing build, process.work_budget
+// bounds one run: levels of reading, evaluating and printing left before the run is ended as if it had finished,
+// so that an exponential program or printed form does not look like a hang.
 
 // Ends the run with "Recursion too deep\n" (see stack_exhausted) when the stack is nearly used up.
 inline void check_stack() {
-    if (reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < stack_floor) stack_exhausted();
+    if (reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < process.stack_floor) stack_exhausted();
 #ifdef CELLISP_FUZZ
-    if (--work_budget < 0) end_run(0);
+    if (--process.work_budget < 0) end_run(0);
 #endif
 }
 

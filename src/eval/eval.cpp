@@ -6,6 +6,7 @@
 
 #include "builtins/builtin_table.h"
 #include "driver/fail.h"
+#include "driver/process.h"
 #include "driver/stack.h"
 #include "env/binding_table.h"
 #include "eval/function.h"
@@ -13,10 +14,6 @@
 
 namespace cellisp {
 namespace {
-
-// The program tree, kept for the whole run: values and Functions share its cells. Volatile, so that the store that
-// keeps it reachable is not optimised away.
-Cell* volatile program_tree = nullptr;
 
 // The work of a define form whose arguments are `args`: evaluates the second argument in `table` and binds the
 // first to it there. Out of line, so that the sequences of bodies without defines stay short.
@@ -136,8 +133,8 @@ void release_frame(const Frame& frame) {
 
 Cell* run_program(const char* text) {
     register_builtins();
-    program_tree = read_program(text);
-    return eval_sequence(program_tree, nullptr);
+    process.program_tree = read_program(text);  // kept for the whole run: values and Functions share its cells
+    return eval_sequence(process.program_tree, nullptr);
 }
 
 Cell* eval_sequence(Cell* list, BindingTable* table) {

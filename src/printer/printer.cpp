@@ -11,6 +11,8 @@
 namespace cellisp {
 namespace {
 
+void print_tail(const Cell* cell);
+
 void write_text(const char* begin, const char* end) {
     std::fwrite(begin, 1, static_cast<std::size_t>(end - begin), stdout);
 }
@@ -50,13 +52,15 @@ void print_list(const Cell* pair) {
     }
 }
 
-}  // namespace
-
-void print_value(const Cell* cell) {
-    if (is_pair(cell) || is_nil(cell)) std::fputc('(', stdout);
-    print_tail(cell);
+// Writes the name that begins at `name`, up to its first byte that is not a name character.
+void print_name(const char* name) {
+    const char* end = name;
+    while (is_name_char(byte_at(end))) ++end;
+    write_text(name, end);
 }
 
+// Writes the rest of a list whose "(" is already written, up to and including its ")", for a Pair or Nil; the
+// atom's own form for anything else (the improper end of a list).
 void print_tail(const Cell* cell) {
     check_stack();
     switch (cell->kind) {
@@ -71,10 +75,12 @@ void print_tail(const Cell* cell) {
     }
 }
 
-void print_name(const char* name) {
-    const char* end = name;
-    while (is_name_char(byte_at(end))) ++end;
-    write_text(name, end);
+}  // namespace
+
+void print_value(const Cell* cell) {
+    if (is_pair(cell) || is_nil(cell)) std::fputc('(', stdout);
+    print_tail(cell);
 }
+
 
 }  // namespace cellisp

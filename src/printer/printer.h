@@ -14,11 +14,4 @@ struct Cell;
 // for anything else.
 void print_value(const Cell* cell);
 
-// Writes the rest of a list whose "(" is already written, up to and including its ")", for a Pair or Nil; the
-// atom's own form for anything else (the improper end of a list).
-void print_tail(const Cell* cell);
-
-// Writes the name that begins at `name`, up to its first byte that is not a name character.
-void print_name(const char* name);
-
 }  // namespace cellisp

@@ -6,23 +6,16 @@
 
 #include "cell/memory.h"
 #include "driver/fail.h"
+#include "driver/process.h"
 
 namespace cellisp {
 namespace {
 
-// The matching parentheses of the whole text, found in one pass. Every '(' of the text, in order, with the
-// position of the ')' that balances it, or nullptr when the text ends first. The depth count that defines a
-// match counts every parenthesis of the text, so an ordinary stack of open parentheses finds the same ones.
-struct ParenIndex {
-    const char* text = nullptr;
-    std::size_t length = 0;           // bytes before the text's first NUL
-    std::uint32_t* opens = nullptr;   // offsets of the '(' bytes, ascending
-    std::uint32_t* closes = nullptr;  // offset of the balancing ')', or no_close
-    std::size_t count = 0;
-};
-
 constexpr std::uint32_t no_close = UINT32_MAX;
-ParenIndex paren_index;
+// The index of the text being read (process.h): every '(' of the text, in order, with the position of the ')'
+// that balances it, or no_close when the text ends first. The depth count that defines a match counts every
+// parenthesis of the text, so an ordinary stack of open parentheses finds the same ones.
+constexpr ParenIndex& paren_index = process.parens;
 
 // The ')' that balances the '(' at p, or nullptr when the list is not closed before the end of the text.
 const char* scan_close(const char* p) {

@@ -2,27 +2,26 @@
 
 #include "reader/reader.h"
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 
 #include "builtins/builtin_table.h"
 #include "cell/cell.h"
 #include "cell/memory.h"
+#include "driver/process.h"
 #include "driver/stack.h"
 #include "reader/chars.h"
 
 namespace cellisp {
 namespace {
 
-// The names read so far: an open-addressing set of the first Symbol read for each name. A Symbol's canonical
-// cell is found here once, when it is read, so that bindings compare names by one pointer comparison.
-struct NameSet {
-    Cell** slots = nullptr;
-    std::size_t capacity = 0;  // a power of two, or 0
-    std::size_t count = 0;
-};
+// The names read so far (process.h). A Symbol's canonical cell is found here once, when it is read, so that
+// bindings compare names by one pointer comparison.
+constexpr NameSet& names = process.names;
 
-NameSet names;
+Cell* read_list(const char* p);
+Cell* read_expr(const char* p);
 
 std::size_t name_hash(const char* name) {
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a over the whole name
@@ -62,60 +61,48 @@ const Cell* canonical_symbol(Cell* symbol) {
     return *slot;
 }
 
-Cell* new_tree_cell(CellKind kind) {
-    Cell* cell = new_cell(kind);
+// Every cell of the tree is permanent.
+Cell* permanent(Cell* cell) {
     make_permanent(cell);
     return cell;
 }
 
-Cell* new_tree_pair(Cell* head) {
-    Cell* pair = new_tree_cell(CellKind::Pair);
-    pair->slot[0].cell = head;
-    pair->slot[2].integer = 0;  // its length not counted yet
-    return pair;
-}
+Cell* new_tree_cell(CellKind kind) { return permanent(new_cell(kind)); }
+
+// A Pair whose tail the caller sets when the next element is read.
+Cell* new_tree_pair(Cell* head) { return permanent(new_pair(head, nullptr)); }
 
 // Digits accumulate as value * 10 + digit in 32 bits, wrapping, and the result is read as signed: 2147483648
 // reads as -2147483648. Name characters after the digits are ignored (12abc reads as 12).
 Cell* read_integer(const char* p) {
     std::uint32_t value = 0;
     for (; is_digit(byte_at(p)); ++p) value = value * 10u + static_cast<std::uint32_t>(byte_at(p) - '0');
-    Cell* cell = new_tree_cell(CellKind::Integer);
-    cell->slot[0].integer = static_cast<std::int32_t>(value);
-    return cell;
+    return permanent(new_integer_cell(static_cast<std::int32_t>(value)));
 }
 
 // 'x reads as a call of a quote cell of its own on x; blanks may stand between the mark and its element.
 Cell* read_quote(const char* p) {
-    const Cell* shared = builtin_cells[quote_index];
+    const Cell* shared = builtin_cell(BuiltinId::Quote);
     Cell* quote = new_builtin(builtin_name(shared), builtin_entry(shared), builtin_tail_entry(shared));
     make_permanent(quote);
     Cell* argument = new_tree_pair(read_expr(skip_blanks(p + 1)));
-    argument->slot[1].cell = new_tree_cell(CellKind::Nil);
+    set_pair_tail(argument, new_tree_cell(CellKind::Nil));
     Cell* form = new_tree_pair(quote);
-    form->slot[1].cell = argument;
+    set_pair_tail(form, argument);
     return form;
 }
 
 Cell* read_name(const char* p) {
     if (same_name(p, "define")) return new_tree_cell(CellKind::DefineMark);
-    for (Cell* builtin : builtin_cells) {
+    for (Cell* builtin : process.builtin_cells) {
         if (same_name(p, builtin_name(builtin))) return builtin;
     }
-    Cell* symbol = new_tree_cell(CellKind::Symbol);
-    symbol->slot[0].text = p;
-    symbol->slot[1].cell = const_cast<Cell*>(canonical_symbol(symbol));
-    symbol->slot[2].integer = hash_name(p);
+    Cell* symbol = permanent(new_symbol(p, hash_name(p)));
+    set_symbol_canonical(symbol, canonical_symbol(symbol));
     return symbol;
 }
 
-}  // namespace
-
-Cell* read_program(const char* text) {
-    index_parentheses(text);
-    return read_list(text);
-}
-
+// The elements of the list that begins at `p` (the byte after a '(', or the start of the text). Permanent.
 Cell* read_list(const char* p) {
     p = skip_blanks(p);
     if (*p == ')') return new_tree_cell(CellKind::Nil);
@@ -124,30 +111,30 @@ Cell* read_list(const char* p) {
     Cell* last = first;
     while ((p = next_element(p)) != nullptr) {
         Cell* pair = new_tree_pair(read_expr(p));
-        last->slot[1].cell = pair;
+        set_pair_tail(last, pair);
         last = pair;
     }
-    last->slot[1].cell = new_tree_cell(CellKind::Nil);
+    set_pair_tail(last, new_tree_cell(CellKind::Nil));
     return first;
 }
 
+// The one element that begins at `p`, a byte that is not a blank. Permanent.
 Cell* read_expr(const char* p) {
     check_stack();
     const unsigned char first = byte_at(p);
     if (first == '(') return read_list(p + 1);
     if (is_digit(first)) return read_integer(p);
     if (first == '\'') return read_quote(p);
-    if (first == '"') {
-        Cell* string = new_tree_cell(CellKind::String);
-        string->slot[0].text = p;
-        return string;
-    }
+    if (first == '"') return permanent(new_string(p));
     return read_name(p);
 }
 
-void forget_names() {
-    if (names.slots != nullptr) give_memory(names.slots, names.capacity * sizeof(Cell*));
-    names = NameSet{};
+}  // namespace
+
+Cell* read_program(const char* text) {
+    assert(builtin_cell(BuiltinId::Eval) != nullptr);  // register_builtins has run
+    index_parentheses(text);
+    return read_list(text);
 }
 
 }  // namespace cellisp

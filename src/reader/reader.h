@@ -4,7 +4,7 @@
 // The tree is made once per run and lives for the whole run: every cell of it is permanent (cell.h). Symbol and
 // String cells refer to positions in the source text, which must outlive the tree. The names of built-ins read
 // as the builtin table's own cells (shared); every quote mark makes a Builtin cell of its own with quote's name
-// and entry point. Reading an element and stepping over it are separate: read_expr decides what an element
+// and entry point. Reading an element and stepping over it are separate: reading decides what an element
 // becomes, next_element (chars.h) where it ends.
 // Reading recurses once for each '(' and each quote mark; a nesting deeper than the stack allows ends the run
 // with "Recursion too deep\n".
@@ -17,14 +17,5 @@ struct Cell;
 // or a Nil cell when the text begins, after blanks, with ')'. Permanent.
 // REQUIRES: register_builtins has run; `text` is NUL-terminated and outlives the tree.
 Cell* read_program(const char* text);
-
-// The elements of the list that begins at `p` (the byte after a '(', or the start of the text). Permanent.
-Cell* read_list(const char* p);
-
-// The one element that begins at `p`, a byte that is not a blank. Permanent.
-Cell* read_expr(const char* p);
-
-// Forgets the names read so far (for a harness that reads many texts in one process).
-void forget_names();
 
 }  // namespace cellisp

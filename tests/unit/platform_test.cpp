@@ -32,7 +32,7 @@ struct Probe {
 
 int probe_stack(void* raw) {
     Probe* probe = static_cast<Probe*>(raw);
-    probe->room = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) - stack_floor;
+    probe->room = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) - process.stack_floor;
     probe->levels = descend(probe->levels);
     return 42;
 }
