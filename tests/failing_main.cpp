@@ -15,8 +15,8 @@
 #include "cell/memory.h"
 #include "driver/driver.h"
 #include "driver/fail.h"
+#include "driver/platform.h"
 #include "driver/process.h"
-#include "driver/stack.h"
 
 namespace {
 
@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
         cellisp::set_exit_routine(exit_telling_the_state, true);
         cellisp::fail_memory_after(granted);
     }
+    cellisp::prepare_standard_streams();
     // The interpreter sees "cellisp FILE".
     argv[1] = argv[0];
     Arguments arguments{argc - 1, argv + 1};
