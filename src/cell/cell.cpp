@@ -46,6 +46,7 @@ constinit std::array<Cell, small_integer_end - small_integer_min> small_integers
 Cell* new_cell(CellKind kind) {
     Cell* cell = static_cast<Cell*>(take_memory(sizeof(Cell)));
     cell->kind = kind;
+    cell->distinct_names = false;
     cell->refs = 1;
     ++process.live_cells;
     return cell;
@@ -76,6 +77,7 @@ Cell* new_symbol(const char* name, std::int32_t bucket) {
     cell->slot[0].text = name;
     cell->slot[1].cell = nullptr;
     cell->slot[2].integer = bucket;
+    cell->slot[3].integer = 0;  // no place remembered yet
     return cell;
 }
 
@@ -87,9 +89,10 @@ Cell* new_builtin(const char* name, BuiltinFn entry, TailFn tail_entry) {
     return cell;
 }
 
-Cell* new_function(std::int32_t param_count, std::int32_t define_count, Cell* params, BindingTable* captured,
-                   Cell* body) {
+Cell* new_function(std::int32_t param_count, std::int32_t define_count, bool distinct_names, Cell* params,
+                   BindingTable* captured, Cell* body) {
     Cell* cell = new_cell(CellKind::Function);
+    cell->distinct_names = distinct_names;
     cell->slot[0].counts = {param_count, define_count};
     cell->slot[1].cell = params;
     cell->slot[2].table = captured;

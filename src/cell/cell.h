@@ -23,7 +23,7 @@
 
 namespace cellisp {
 
-enum class CellKind : std::int32_t { Nil, String, Integer, Pair, Function, Builtin, DefineMark, Symbol };
+enum class CellKind : std::uint8_t { Nil, String, Integer, Pair, Function, Builtin, DefineMark, Symbol };
 
 struct Cell;
 struct BindingTable;
@@ -53,7 +53,8 @@ union Slot {
 
 struct Cell {
     CellKind kind;
-    std::uint32_t refs;  // references held; permanent_refs for cells that live for the whole run
+    bool distinct_names;  // Function: every parameter is a Symbol with a name, and no two share one
+    std::uint32_t refs;   // references held; permanent_refs for cells that live for the whole run
     Slot slot[4];
 };
 
@@ -69,6 +70,12 @@ inline const char* symbol_name(const Cell* cell) { return cell->slot[0].text; }
 inline const Cell* symbol_canonical(const Cell* cell) { return cell->slot[1].cell; }
 // Symbol: hash_name of its name, computed once by the reader.
 inline std::int32_t symbol_bucket(const Cell* cell) { return cell->slot[2].integer; }
+// Symbol: where a lookup of this cell last found its name among a call table's bindings, 0 at first. A cache that
+// only speeds lookups, so it may be written through a const cell, as the counted length of a list is.
+inline std::int32_t symbol_place_hint(const Cell* cell) { return cell->slot[3].integer; }
+inline void remember_symbol_place(const Cell* cell, std::int32_t place) {
+    const_cast<Cell*>(cell)->slot[3].integer = place;
+}
 inline std::int32_t integer_value(const Cell* cell) { return cell->slot[0].integer; }
 inline Cell* pair_head(const Cell* cell) { return cell->slot[0].cell; }
 inline Cell* pair_tail(const Cell* cell) { return cell->slot[1].cell; }
@@ -80,6 +87,9 @@ inline std::int32_t function_param_count(const Cell* cell) { return cell->slot[0
 // every name the call can bind.
 inline std::int32_t function_define_count(const Cell* cell) { return cell->slot[0].counts.defines; }
 inline Cell* function_params(const Cell* cell) { return cell->slot[1].cell; }
+// Function: true when every parameter is a Symbol with a name and no two share one, so that a call binds each
+// without looking for an earlier binding of the same name.
+inline bool function_has_distinct_names(const Cell* cell) { return cell->distinct_names; }
 inline BindingTable* function_table(const Cell* cell) { return cell->slot[2].table; }
 inline Cell* function_body(const Cell* cell) { return cell->slot[3].cell; }
 inline const char* builtin_name(const Cell* cell) { return cell->slot[0].text; }
@@ -132,9 +142,9 @@ Cell* new_symbol(const char* name, std::int32_t bucket);
 // A Builtin with its name (a constant text) and exactly one of its two entry points.
 Cell* new_builtin(const char* name, BuiltinFn entry, TailFn tail_entry);
 // A Function. Takes: one reference each to `params` and `body` and the reference to `captured` (nullptr when it
-// sees nothing).
-Cell* new_function(std::int32_t param_count, std::int32_t define_count, Cell* params, BindingTable* captured,
-                   Cell* body);
+// sees nothing). `distinct_names` says whether `params` are Symbols with names, no two the same.
+Cell* new_function(std::int32_t param_count, std::int32_t define_count, bool distinct_names, Cell* params,
+                   BindingTable* captured, Cell* body);
 
 // A copy of `cell` owned by the caller. Values are never changed in place, so the copy is the same cell with
 // one more reference; it is equal to a deep copy in everything the language can observe.

@@ -1,8 +1,10 @@
-// platform_posix.cpp: the platform layer on POSIX systems: a POSIX thread with a large stack, the process's stack
-// limit for a run on the calling thread, and SIGPIPE ignored.
+// platform_posix.cpp: the platform layer on POSIX systems: a POSIX thread on a large stack that this file maps, the
+// process's stack limit for a run on the calling thread, and SIGPIPE ignored.
 
 #include <pthread.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstddef>
@@ -17,16 +19,33 @@ namespace {
 struct Job {
     int (*body)(void*);
     void* argument;
-    std::size_t stack_size;
+    std::uintptr_t bottom;  // the lowest address the stack may reach: just above its guard page
     int result;
 };
 
 void* run_job(void* raw) {
     Job* job = static_cast<Job*>(raw);
-    const auto top = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-    set_stack_bounds(top - job->stack_size, top);
+    set_stack_bounds(job->bottom, reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)));
     job->result = job->body(job->argument);
     return nullptr;
+}
+
+// A stack of `size` bytes, reserved but not committed, with an inaccessible page at its bottom; nullptr when the
+// address space has no room for it.
+void* map_stack(std::size_t size, std::size_t guard) {
+    void* stack = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (stack == MAP_FAILED) return nullptr;
+    if (mprotect(stack, guard, PROT_NONE) != 0) {
+        munmap(stack, size);
+        return nullptr;
+    }
+#ifdef MADV_HUGEPAGE
+    // Deep recursion touches the stack page after page: in pages of 2 MiB where the system allows them, a million
+    // levels take a hundred page faults instead of tens of thousands, which is about a third of their time. Only
+    // advice: where it is refused, the stack works as before.
+    madvise(static_cast<char*>(stack) + guard, size - guard, MADV_HUGEPAGE);
+#endif
+    return stack;
 }
 
 }  // namespace
@@ -34,18 +53,23 @@ void* run_job(void* raw) {
 void prepare_standard_streams() { std::signal(SIGPIPE, SIG_IGN); }
 
 int run_with_large_stack(int (*body)(void*), void* argument) {
+    const long page = sysconf(_SC_PAGESIZE);
+    const std::size_t guard = page > 0 ? static_cast<std::size_t>(page) : 4096;
     for (std::size_t size : large_stack_sizes) {
+        void* stack = map_stack(size, guard);
+        if (stack == nullptr) continue;  // a 32-bit process may have no room for the largest
         pthread_attr_t attributes;
-        if (pthread_attr_init(&attributes) != 0) break;
+        bool started = false;
         pthread_t thread;
-        Job job{body, argument, size, 0};
-        bool started = pthread_attr_setstacksize(&attributes, size) == 0 &&
-                       pthread_create(&thread, &attributes, run_job, &job) == 0;
-        pthread_attr_destroy(&attributes);
-        if (started) {
-            pthread_join(thread, nullptr);
-            return job.result;
+        Job job{body, argument, reinterpret_cast<std::uintptr_t>(stack) + guard, 0};
+        if (pthread_attr_init(&attributes) == 0) {
+            started = pthread_attr_setstack(&attributes, stack, size) == 0 &&
+                      pthread_create(&thread, &attributes, run_job, &job) == 0;
+            pthread_attr_destroy(&attributes);
         }
+        if (started) pthread_join(thread, nullptr);
+        munmap(stack, size);
+        if (started) return job.result;
     }
     return run_on_current_stack(body, argument);  // no thread could be had
 }

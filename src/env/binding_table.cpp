@@ -202,6 +202,14 @@ void table_insert(BindingTable* table, Cell* key, Cell* value) {
     bindings[table->count++] = {name, value};
 }
 
+void table_add(BindingTable* table, Cell* key, Cell* value) {
+    assert(key->kind == CellKind::Symbol && symbol_canonical(key) != nullptr);
+    Cell* name = stored_key(key);
+    if (table->shape != Shape::Flat) return insert_hashed(table, name, value);
+    assert(table->count < table->room && find_own(name, table) == nullptr);
+    flat_bindings(table)[table->count++] = {name, value};
+}
+
 Cell* lookup(const Cell* key, const BindingTable* table) {
     assert(key->kind == CellKind::Symbol);
     const Cell* name = symbol_canonical(key);

@@ -17,6 +17,23 @@ long count_define_forms(const Cell* body) {
     return count;
 }
 
+// True when every parameter is a Symbol with a name and no two share one. The check is quadratic, so only short
+// lists are checked; a longer one is bound as any other list is.
+bool has_distinct_names(const Cell* params) {
+    constexpr int most_checked = 16;
+    int checked = 0;
+    for (const Cell* p = params; is_pair(p); p = pair_tail(p)) {
+        const Cell* name = pair_head(p);
+        if (name->kind != CellKind::Symbol || symbol_canonical(name) == nullptr || ++checked > most_checked) {
+            return false;
+        }
+        for (const Cell* q = params; q != p; q = pair_tail(q)) {
+            if (symbol_canonical(pair_head(q)) == symbol_canonical(name)) return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 // (lambda params body...): a new Function. Nothing in params or body is evaluated, and nothing there fails yet:
@@ -29,7 +46,7 @@ Cell* builtin_lambda(Cell* args, BindingTable* table) {
     Cell* body = pair_tail(args);
     // A list that fits in memory has fewer than 2^31 elements, so both counts fit.
     return new_function(static_cast<std::int32_t>(count), static_cast<std::int32_t>(count_define_forms(body)),
-                        copy_value(params), table_copy(table), copy_value(body));
+                        has_distinct_names(params), copy_value(params), table_copy(table), copy_value(body));
 }
 
 BindingTable* bind_arguments(Cell* function, Cell* args, BindingTable* caller_table, Cell* name) {
@@ -37,10 +54,15 @@ BindingTable* bind_arguments(Cell* function, Cell* args, BindingTable* caller_ta
     const long room = left + (name != nullptr ? 1 : 0) + function_define_count(function);
     BindingTable* call_table = table_for_call(function_table(function), room);
     Cell* params = function_params(function);
+    const bool distinct = function_has_distinct_names(function);
     if (!is_nil(args)) {
         while (left >= 1) {
             Cell* value = eval(head_of(args), caller_table);  // an improper argument list fails in head_of
-            table_insert(call_table, pair_head(params), value);
+            if (distinct) {
+                table_add(call_table, pair_head(params), value);
+            } else {
+                table_insert(call_table, pair_head(params), value);
+            }
             params = pair_tail(params);
             args = tail_of(args);
             --left;
