@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "driver/fail.h"
+#include "driver/platform.h"
 #include "driver/process.h"
 
 #if defined(__has_feature)
@@ -111,15 +112,24 @@ bool comes_from_library(std::size_t size) { return !has_pool(pool_of(size)); }
 }
 
 void* take_from_new_chunk(std::size_t pool) {
-    void* raw = std::malloc(sizeof(Chunk) + chunk_bytes);
+    const bool large = memory.chunk_count >= small_chunk_count;
+    const std::size_t bytes = large ? large_chunk_bytes : chunk_bytes;
+    void* raw = large ? take_pages(bytes) : std::malloc(bytes);
     if (raw == nullptr) out_of_memory();
     Chunk* chunk = static_cast<Chunk*>(raw);
-    chunk->next = memory.chunks;
+    *chunk = {memory.chunks, bytes};
     memory.chunks = chunk;
+    ++memory.chunk_count;
     memory.fresh_begin[pool] = reinterpret_cast<char*>(chunk + 1);
-    memory.fresh_end[pool] = memory.fresh_begin[pool] + chunk_bytes;
-    poison(memory.fresh_begin[pool], chunk_bytes);
+    memory.fresh_end[pool] = static_cast<char*>(raw) + bytes;
+    poison(memory.fresh_begin[pool], bytes - sizeof(Chunk));
     return take_pooled(pool);
+}
+
+void give_chunk(Chunk* chunk) {
+    unpoison(chunk + 1, chunk->bytes - sizeof(Chunk));
+    if (chunk->bytes == large_chunk_bytes) return give_pages(chunk, chunk->bytes);
+    std::free(chunk);
 }
 #endif
 
@@ -201,9 +211,9 @@ void reclaim_all_memory() {
 #else
     while (Chunk* chunk = memory.chunks) {
         memory.chunks = chunk->next;
-        unpoison(chunk + 1, chunk_bytes);
-        std::free(chunk);
+        give_chunk(chunk);
     }
+    memory.chunk_count = 0;
     for (std::size_t pool = 0; pool < pool_count; ++pool) {
         memory.free_blocks[pool] = nullptr;
         memory.fresh_begin[pool] = memory.fresh_end[pool] = nullptr;

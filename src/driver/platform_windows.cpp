@@ -66,4 +66,9 @@ int run_on_current_stack(int (*body)(void*), void* argument) {
     return body(argument);
 }
 
+// Large pages need a privilege that programs are seldom given, so the pages are ordinary ones.
+void* take_pages(std::size_t size) { return VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE); }
+
+void give_pages(void* block, std::size_t) { VirtualFree(block, 0, MEM_RELEASE); }
+
 }  // namespace cellisp

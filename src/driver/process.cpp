@@ -16,6 +16,7 @@ ProcessState process = {
                .fresh_begin = {},
                .fresh_end = {},
                .chunks = nullptr,
+               .chunk_count = 0,
                .requests_left = -1,
                .tracked = {nullptr, nullptr}},
     .live_cells = 0,

@@ -21,6 +21,7 @@ struct FreeBlock {
 };
 struct Chunk {
     Chunk* next;
+    std::size_t bytes;  // the whole chunk, this header included
 };
 struct TrackedBlock {  // the header of a block in a build that tracks every block
     TrackedBlock* previous;
@@ -31,6 +32,7 @@ struct MemoryState {
     char* fresh_begin[pool_count];       // the part of each pool's newest chunk not handed out yet
     char* fresh_end[pool_count];
     Chunk* chunks;         // every chunk taken, for the whole run
+    long chunk_count;      // how many
     long requests_left;    // fail_memory_after's countdown; negative when off
     TrackedBlock tracked;  // the ring of tracked blocks; empty while its links are nullptr
 };

@@ -2,6 +2,8 @@
 
 #include "cell/memory.h"
 
+#include "driver/process.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -111,6 +113,30 @@ TEST(Memory, ResizesKeepTheirBytesAcrossPoolsAndTheLibrary) {
     }
     expect_all_intact(neighbours);
     for (const Block& block : neighbours) give_memory(block.bytes, block.size);
+}
+
+// A run that outgrows its small chunks goes on in large ones taken from the system: their blocks are as good as
+// any, and free lists mix blocks of both.
+TEST(Memory, ARunThatOutgrowsTheSmallChunksGoesOnInLargeOnes) {
+    constexpr std::size_t size = 48;
+    // Enough blocks for the small chunks and two more, with a bound for builds that have no pools.
+    constexpr std::size_t enough = (small_chunk_count * chunk_bytes + 2 * large_chunk_bytes) / size;
+    std::vector<Block> blocks;
+    while (process.memory.chunk_count < small_chunk_count + 2 && blocks.size() < enough) {
+        blocks.push_back(take(size, static_cast<unsigned char>(blocks.size())));
+    }
+    long large = 0;
+    for (const Chunk* chunk = process.memory.chunks; chunk != nullptr; chunk = chunk->next) {
+        large += chunk->bytes == large_chunk_bytes ? 1 : 0;
+    }
+    if (process.memory.chunks != nullptr) {  // none: this build hands every block to the library
+        EXPECT_GE(large, 1);
+    }
+    expect_all_intact(blocks);
+    for (std::size_t i = 0; i < blocks.size(); i += 2) give_memory(blocks[i].bytes, size);
+    for (std::size_t i = 0; i < blocks.size(); i += 2) blocks[i] = take(size, static_cast<unsigned char>(i + 1));
+    expect_all_intact(blocks);
+    for (const Block& block : blocks) give_memory(block.bytes, block.size);
 }
 
 TEST(Memory, CountdownFailsTheRequestAfterTheLast) {
