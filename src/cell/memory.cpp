@@ -21,6 +21,7 @@
 #endif
 #ifdef CELLISP_ASAN
 #include <sanitizer/asan_interface.h>
+#include <sanitizer/lsan_interface.h>
 #endif
 
 namespace cellisp {
@@ -43,6 +44,25 @@ constexpr MemoryState& memory = process.memory;
     ASAN_UNPOISON_MEMORY_REGION(block, size);
 #else
     (void)block, (void)size;
+#endif
+}
+
+// The leak checker that comes with the address sanitizer looks for pointers in the C library's blocks, not in
+// memory taken from the system, so a large chunk is shown to it as a region of pointers while it is in use: the
+// cells there are what keep the small chunks' cells reachable.
+[[maybe_unused]] void show_to_leak_checker(void* region, std::size_t size) {
+#ifdef CELLISP_ASAN
+    __lsan_register_root_region(region, size);
+#else
+    (void)region, (void)size;
+#endif
+}
+
+[[maybe_unused]] void hide_from_leak_checker(void* region, std::size_t size) {
+#ifdef CELLISP_ASAN
+    __lsan_unregister_root_region(region, size);
+#else
+    (void)region, (void)size;
 #endif
 }
 
@@ -116,6 +136,7 @@ void* take_from_new_chunk(std::size_t pool) {
     const std::size_t bytes = large ? large_chunk_bytes : chunk_bytes;
     void* raw = large ? take_pages(bytes) : std::malloc(bytes);
     if (raw == nullptr) out_of_memory();
+    if (large) show_to_leak_checker(raw, bytes);
     Chunk* chunk = static_cast<Chunk*>(raw);
     *chunk = {memory.chunks, bytes};
     memory.chunks = chunk;
@@ -128,7 +149,10 @@ void* take_from_new_chunk(std::size_t pool) {
 
 void give_chunk(Chunk* chunk) {
     unpoison(chunk + 1, chunk->bytes - sizeof(Chunk));
-    if (chunk->bytes == large_chunk_bytes) return give_pages(chunk, chunk->bytes);
+    if (chunk->bytes == large_chunk_bytes) {
+        hide_from_leak_checker(chunk, chunk->bytes);
+        return give_pages(chunk, chunk->bytes);
+    }
     std::free(chunk);
 }
 #endif
