@@ -16,6 +16,8 @@
 namespace cellisp {
 namespace {
 
+constexpr std::size_t small_page_top = 8u << 20;  // the part of the stack left in small pages
+
 struct Job {
     int (*body)(void*);
     void* argument;
@@ -50,8 +52,9 @@ void* map_stack(std::size_t size, std::size_t guard) {
         return nullptr;
     }
     // Deep recursion touches the stack page after page: in pages of 2 MiB, a million levels take a hundred page
-    // faults instead of tens of thousands, which were a third of their time.
-    advise_large_pages(static_cast<char*>(stack) + guard, size - guard);
+    // faults instead of tens of thousands, which were a third of their time. The top of the stack, all that most
+    // runs use, keeps small pages, so that a small run stays small.
+    if (size > guard + small_page_top) advise_large_pages(static_cast<char*>(stack) + guard, size - guard - small_page_top);
     return stack;
 }
 
