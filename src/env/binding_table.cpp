@@ -84,6 +84,11 @@ BindingTable* new_flat_table(long room, BindingTable* parent) {
     return table;
 }
 
+// Out of line, so that making a call's flat table stays short enough to be made in its caller.
+[[gnu::noinline]] BindingTable* new_hashed_table(BindingTable* parent) {
+    return new_table(Shape::Hashed, hashed_bytes, parent);
+}
+
 BindingTable* share(BindingTable* table) {
     if (table != nullptr) ++table->refs;
     return table;
@@ -182,7 +187,7 @@ BindingTable* table_new() { return new_table(Shape::Hashed, hashed_bytes, nullpt
 
 BindingTable* table_for_call(BindingTable* parent, long room) {
     assert(room >= 0);
-    if (room > flat_limit) return new_table(Shape::Hashed, hashed_bytes, share(parent));
+    if (room > flat_limit) return new_hashed_table(share(parent));
     return new_flat_table(room, share(parent));
 }
 
