@@ -27,11 +27,15 @@ if [ ! -x build/tests/cellisp_cases ]; then
   cmake --build build -j2 --target cellisp_cases
 fi
 export CELLISP_INTERPRETER="$PWD/$dir/$exe"
+retry=()
 if [ "$exe" = cellisp.exe ]; then
+  # Now and then Wine fails to start a program at all ("Application could not be started, or no application
+  # associated with the specified file."), whatever the program: a case that fails is run once more.
+  retry=(--repeat until-pass:2)
   export CELLISP_WRAPPER=wine CELLISP_WINDOWS_BUILD=1
   # Wine's own notes go to standard error, which every case requires to be empty; no Mono or Gecko is installed.
   export WINEPREFIX="$PWD/$dir/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   if [ "$target" = win32 ]; then export WINEARCH=win32; fi
   if [ ! -d "$WINEPREFIX" ]; then wineboot --init < /dev/null > /dev/null 2>&1; fi  # about ten seconds, once
 fi
-ctest --test-dir build -L e2e --output-on-failure -j2 --timeout 600 "$@"
+ctest --test-dir build -L e2e --output-on-failure -j2 --timeout 600 "${retry[@]}" "$@"
