@@ -147,6 +147,10 @@ void* take_from_new_chunk(std::size_t pool) {
     return take_pooled(pool);
 }
 
+#endif
+
+#if !defined(CELLISP_TRACK_MEMORY)
+// Chunks are only made by the pools, but every build without tracking gives back what memory.chunks holds.
 void give_chunk(Chunk* chunk) {
     unpoison(chunk + 1, chunk->bytes - sizeof(Chunk));
     if (chunk->bytes == large_chunk_bytes) {
