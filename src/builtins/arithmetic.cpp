@@ -37,7 +37,8 @@ struct Operand {
 [[gnu::always_inline]] inline Operand evaluate_operand(Cell* expression, BindingTable* table) {
     Cell* made;
     const Cell* value = eval_borrowed(expression, table, &made);
-    const Operand operand{value->kind == CellKind::Integer, value->kind == CellKind::Integer ? integer_value(value) : 0};
+    const Operand operand{value->kind == CellKind::Integer,
+                          value->kind == CellKind::Integer ? integer_value(value) : 0};
     if (made != nullptr) release_value(made);
     return operand;
 }

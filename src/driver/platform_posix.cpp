@@ -54,7 +54,8 @@ void* map_stack(std::size_t size, std::size_t guard) {
     // Deep recursion touches the stack page after page: in pages of 2 MiB, a million levels take a hundred page
     // faults instead of tens of thousands, which were a third of their time. The top of the stack, all that most
     // runs use, keeps small pages, so that a small run stays small.
-    if (size > guard + small_page_top) advise_large_pages(static_cast<char*>(stack) + guard, size - guard - small_page_top);
+    if (size > guard + small_page_top)
+        advise_large_pages(static_cast<char*>(stack) + guard, size - guard - small_page_top);
     return stack;
 }
 

@@ -45,8 +45,8 @@ struct BindingNode {
     BindingNode* next;
 };
 
-constexpr long flat_limit = 32;    // the most names a flat table holds: beyond, a scan costs more than a hash
-constexpr int bucket_count = 32;   // one bucket for each value of hash_name; tables never grow or rehash
+constexpr long flat_limit = 32;   // the most names a flat table holds: beyond, a scan costs more than a hash
+constexpr int bucket_count = 32;  // one bucket for each value of hash_name; tables never grow or rehash
 
 static_assert(flat_limit <= UINT8_MAX);
 
