@@ -77,7 +77,6 @@ Cell* new_symbol(const char* name, std::int32_t bucket) {
     cell->slot[0].text = name;
     cell->slot[1].cell = nullptr;
     cell->slot[2].integer = bucket;
-    cell->slot[3].integer = 0;  // no place remembered yet
     return cell;
 }
 

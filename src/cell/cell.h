@@ -70,12 +70,6 @@ inline const char* symbol_name(const Cell* cell) { return cell->slot[0].text; }
 inline const Cell* symbol_canonical(const Cell* cell) { return cell->slot[1].cell; }
 // Symbol: hash_name of its name, computed once by the reader.
 inline std::int32_t symbol_bucket(const Cell* cell) { return cell->slot[2].integer; }
-// Symbol: where a lookup of this cell last found its name among a call table's bindings, 0 at first. A cache that
-// only speeds lookups, so it may be written through a const cell, as the counted length of a list is.
-inline std::int32_t symbol_place_hint(const Cell* cell) { return cell->slot[3].integer; }
-inline void remember_symbol_place(const Cell* cell, std::int32_t place) {
-    const_cast<Cell*>(cell)->slot[3].integer = place;
-}
 inline std::int32_t integer_value(const Cell* cell) { return cell->slot[0].integer; }
 inline Cell* pair_head(const Cell* cell) { return cell->slot[0].cell; }
 inline Cell* pair_tail(const Cell* cell) { return cell->slot[1].cell; }
