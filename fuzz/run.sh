@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 runtime=$(ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a 2> /dev/null | head -n 1 || true)
 if ! command -v clang++ > /dev/null || [ -z "$runtime" ]; then
-  apt-get update -qq && apt-get install -y -qq clang libclang-rt-14-dev
+  .ci/apt-install clang libclang-rt-14-dev
 fi
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DCELLISP_FUZZ=ON > /dev/null
 cmake --build build-fuzz -j2
