@@ -4,8 +4,8 @@
 # Three steps. An instrumented interpreter is built in DIR-train/; it runs every example program in examples/,
 # which are the training runs (the bench's workloads are not among them, so the bench measures programs the
 # profile has not seen); llvm-profdata merges what they counted into DIR/cellisp.profdata; DIR is then built with
-# CELLISP_PROFILE set to that file. Needs clang++ and the llvm-profdata of the same LLVM version.
-# CELLISP_WERROR=ON makes warnings errors.
+# CELLISP_PROFILE set to that file. Needs clang++ and the llvm-profdata of the same LLVM version: without them it
+# builds nothing and exits with status 3. CELLISP_WERROR=ON makes warnings errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir="${1:-build-release}"
@@ -13,14 +13,14 @@ train="$dir-train"
 
 if ! command -v clang++ > /dev/null; then
   echo "build_profiled.sh: clang++ is not installed" >&2
-  exit 1
+  exit 3
 fi
 # The profile's format follows the compiler's version: prefer the llvm-profdata of clang++'s own major version.
 major=$(clang++ -dumpversion | cut -d. -f1)
 profdata=$(command -v "llvm-profdata-$major" || command -v llvm-profdata || true)
 if [ -z "$profdata" ]; then
   echo "build_profiled.sh: llvm-profdata is not installed (Debian: package llvm-$major)" >&2
-  exit 1
+  exit 3
 fi
 
 common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ -DCELLISP_TESTS=OFF
