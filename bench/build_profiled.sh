@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Builds the fastest interpreter there is here: a clang++ release build optimised with a profile of its own runs.
-#     bench/build_profiled.sh [DIR]     the interpreter lands at DIR/cellisp (default DIR: build-release)
+#     bench/build_profiled.sh [DIR]     the interpreter lands at DIR/cellisp (default: build-release in the project)
 # Three steps. An instrumented interpreter is built in DIR-train/; it runs every example program in examples/,
 # which are the training runs (the bench's workloads are not among them, so the bench measures programs the
 # profile has not seen); llvm-profdata merges what they counted into DIR/cellisp.profdata; DIR is then built with
 # CELLISP_PROFILE set to that file. Needs clang++ and the llvm-profdata of the same LLVM version: without them it
 # builds nothing and exits with status 3. CELLISP_WERROR=ON makes warnings errors.
 set -euo pipefail
+# DIR is taken from where the script is started, absolute or not; the builds need its absolute path.
+dir=$(realpath -m "${1:-$(dirname "$0")/../build-release}")
 cd "$(dirname "$0")/.."
-dir="${1:-build-release}"
 train="$dir-train"
 
 if ! command -v clang++ > /dev/null; then
@@ -39,6 +40,6 @@ done
 mkdir -p "$dir"
 "$profdata" merge -o "$dir/cellisp.profdata" "$train"/profiles/*.profraw
 
-cmake -S . -B "$dir" "${common[@]}" -DCELLISP_PROFILE="$PWD/$dir/cellisp.profdata" > /dev/null
+cmake -S . -B "$dir" "${common[@]}" -DCELLISP_PROFILE="$dir/cellisp.profdata" > /dev/null
 cmake --build "$dir" -j2
 echo "built $dir/cellisp with the profile of $(ls "$train"/profiles/*.profraw | wc -l) example runs"
