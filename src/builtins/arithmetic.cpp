@@ -99,34 +99,42 @@ Cell* builtin_divide(Cell* args, BindingTable* table) {
     return new_integer(o.a / o.b);
 }
 
-Cell* builtin_greater(Cell* args, BindingTable* table) {
+// Each comparison is its test entry, whose truth becomes the Integer 1 or 0.
+bool greater_holds(Cell* args, BindingTable* table) {
     const Operands o = evaluate_operands(args, table, comparison(BuiltinId::Greater));
-    return truth(o.a > o.b);
+    return o.a > o.b;
 }
 
-Cell* builtin_less(Cell* args, BindingTable* table) {
+bool less_holds(Cell* args, BindingTable* table) {
     const Operands o = evaluate_operands(args, table, comparison(BuiltinId::Less));
-    return truth(o.a < o.b);
+    return o.a < o.b;
 }
 
-Cell* builtin_greater_equal(Cell* args, BindingTable* table) {
+bool greater_equal_holds(Cell* args, BindingTable* table) {
     const Operands o = evaluate_operands(args, table, comparison(BuiltinId::GreaterEqual));
-    return truth(o.a >= o.b);
+    return o.a >= o.b;
 }
 
-Cell* builtin_less_equal(Cell* args, BindingTable* table) {
+bool less_equal_holds(Cell* args, BindingTable* table) {
     const Operands o = evaluate_operands(args, table, comparison(BuiltinId::LessEqual));
-    return truth(o.a <= o.b);
+    return o.a <= o.b;
 }
 
-Cell* builtin_not_equal(Cell* args, BindingTable* table) {
+bool not_equal_holds(Cell* args, BindingTable* table) {
     const Operands o = evaluate_operands(args, table, comparison(BuiltinId::NotEqual));
-    return truth(o.a != o.b);
+    return o.a != o.b;
 }
 
-Cell* builtin_equal(Cell* args, BindingTable* table) {
+bool equal_holds(Cell* args, BindingTable* table) {
     const Operands o = evaluate_operands(args, table, comparison(BuiltinId::Equal));
-    return truth(o.a == o.b);
+    return o.a == o.b;
 }
+
+Cell* builtin_greater(Cell* args, BindingTable* table) { return truth(greater_holds(args, table)); }
+Cell* builtin_less(Cell* args, BindingTable* table) { return truth(less_holds(args, table)); }
+Cell* builtin_greater_equal(Cell* args, BindingTable* table) { return truth(greater_equal_holds(args, table)); }
+Cell* builtin_less_equal(Cell* args, BindingTable* table) { return truth(less_equal_holds(args, table)); }
+Cell* builtin_not_equal(Cell* args, BindingTable* table) { return truth(not_equal_holds(args, table)); }
+Cell* builtin_equal(Cell* args, BindingTable* table) { return truth(equal_holds(args, table)); }
 
 }  // namespace cellisp

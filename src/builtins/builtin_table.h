@@ -6,7 +6,9 @@
 // anything, evaluates arguments from the first to the last, checks their kinds after evaluating them, and returns
 // a fresh value owned by the caller; an error ends the run through fail. It never changes its arguments or any
 // binding. Most are a BuiltinFn (cell.h). if, cond and eval are a TailFn: they return the expression whose value
-// is theirs, and the evaluator evaluates it in their place, so that a call there is a tail call.
+// is theirs, and the evaluator evaluates it in their place, so that a call there is a tail call. The six
+// comparisons also have a TestFn, which if and cond call for a test that is a comparison: the commonest test of
+// all then makes no value to be checked and dropped.
 
 #include "cell/cell.h"
 
@@ -63,5 +65,13 @@ Cell* builtin_list(Cell* args, BindingTable* table);
 Cell* builtin_quote(Cell* args, BindingTable* table);
 Cell* builtin_spy(Cell* args, BindingTable* table);
 Cell* builtin_eval(Cell* args, BindingTable* table, Cell** made);  // a TailFn
+
+// The test entries of the comparisons (TestFn).
+bool greater_holds(Cell* args, BindingTable* table);
+bool less_holds(Cell* args, BindingTable* table);
+bool greater_equal_holds(Cell* args, BindingTable* table);
+bool less_equal_holds(Cell* args, BindingTable* table);
+bool not_equal_holds(Cell* args, BindingTable* table);
+bool equal_holds(Cell* args, BindingTable* table);
 
 }  // namespace cellisp

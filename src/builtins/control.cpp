@@ -4,14 +4,24 @@
 
 #include "builtins/builtin_table.h"
 #include "driver/fail.h"
+#include "driver/stack.h"
 #include "eval/eval.h"
 #include "printer/printer.h"
 
 namespace cellisp {
 namespace {
 
-// The value of a test: an Integer, of which only "zero or not" counts.
+// The value of a test: an Integer, of which only "zero or not" counts. A comparison, the commonest test, is asked
+// whether it holds, which is what its Integer would say; like every call of a built-in that makes its value, it
+// first checks the stack.
 bool evaluate_test(Cell* test, BindingTable* table) {
+    if (is_pair(test)) {
+        const Cell* head = pair_head(test);
+        if (head->kind == CellKind::Builtin && builtin_test_entry(head) != nullptr) {
+            check_stack();
+            return builtin_test_entry(head)(pair_tail(test), table);
+        }
+    }
     Cell* made;
     const Cell* value = eval_borrowed(test, table, &made);
     if (value->kind != CellKind::Integer) fail(msg::condition_type, 6);

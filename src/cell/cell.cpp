@@ -80,11 +80,12 @@ Cell* new_symbol(const char* name, std::int32_t bucket) {
     return cell;
 }
 
-Cell* new_builtin(const char* name, BuiltinFn entry, TailFn tail_entry) {
+Cell* new_builtin(const char* name, BuiltinFn entry, TailFn tail_entry, TestFn test_entry) {
     Cell* cell = new_cell(CellKind::Builtin);
     cell->slot[0].text = name;
     cell->slot[1].entry = entry;
     cell->slot[2].tail_entry = tail_entry;
+    cell->slot[3].test_entry = test_entry;
     return cell;
 }
 

@@ -38,6 +38,10 @@ using BuiltinFn = Cell* (*)(Cell* args, BindingTable* table);
 // the caller, who keeps it until the evaluation is done.
 using TailFn = Cell* (*)(Cell* args, BindingTable* table, Cell** made);
 
+// The entry point of a comparison when it is the test of if or cond: the same arguments in, and out, whether the
+// comparison holds, without making the Integer that would be its value. It fails exactly as the BuiltinFn does.
+using TestFn = bool (*)(Cell* args, BindingTable* table);
+
 union Slot {
     Cell* cell;
     const char* text;
@@ -45,6 +49,7 @@ union Slot {
     BindingTable* table;
     BuiltinFn entry;
     TailFn tail_entry;
+    TestFn test_entry;
     struct {
         std::int32_t params;
         std::int32_t defines;
@@ -90,6 +95,8 @@ inline const char* builtin_name(const Cell* cell) { return cell->slot[0].text; }
 // Builtin: exactly one of the two entry points is set; the other is nullptr.
 inline BuiltinFn builtin_entry(const Cell* cell) { return cell->slot[1].entry; }
 inline TailFn builtin_tail_entry(const Cell* cell) { return cell->slot[2].tail_entry; }
+// Builtin: a comparison's test entry, beside its BuiltinFn; nullptr for every other built-in.
+inline TestFn builtin_test_entry(const Cell* cell) { return cell->slot[3].test_entry; }
 
 inline bool is_pair(const Cell* cell) { return cell->kind == CellKind::Pair; }
 inline bool is_nil(const Cell* cell) { return cell->kind == CellKind::Nil; }
@@ -133,8 +140,9 @@ Cell* new_string(const char* opening_quote);
 // A Symbol whose name starts at `name` in the source text, with its bucket (hash_name of the name). Its canonical
 // cell is nullptr, matching no name, until the reader sets it with set_symbol_canonical.
 Cell* new_symbol(const char* name, std::int32_t bucket);
-// A Builtin with its name (a constant text) and exactly one of its two entry points.
-Cell* new_builtin(const char* name, BuiltinFn entry, TailFn tail_entry);
+// A Builtin with its name (a constant text), exactly one of its first two entry points, and a test entry for a
+// comparison (else nullptr).
+Cell* new_builtin(const char* name, BuiltinFn entry, TailFn tail_entry, TestFn test_entry);
 // A Function. Takes: one reference each to `params` and `body` and the reference to `captured` (nullptr when it
 // sees nothing). `distinct_names` says whether `params` are Symbols with names, no two the same.
 Cell* new_function(std::int32_t param_count, std::int32_t define_count, bool distinct_names, Cell* params,

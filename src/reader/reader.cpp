@@ -83,7 +83,8 @@ Cell* read_integer(const char* p) {
 // 'x reads as a call of a quote cell of its own on x; blanks may stand between the mark and its element.
 Cell* read_quote(const char* p) {
     const Cell* shared = builtin_cell(BuiltinId::Quote);
-    Cell* quote = new_builtin(builtin_name(shared), builtin_entry(shared), builtin_tail_entry(shared));
+    Cell* quote = new_builtin(builtin_name(shared), builtin_entry(shared), builtin_tail_entry(shared),
+                              builtin_test_entry(shared));
     make_permanent(quote);
     Cell* argument = new_tree_pair(read_expr(skip_blanks(p + 1)));
     set_pair_tail(argument, new_tree_cell(CellKind::Nil));
