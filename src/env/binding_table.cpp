@@ -94,8 +94,9 @@ BindingTable* share(BindingTable* table) {
     return table;
 }
 
-// The value bound to `name` (a canonical Symbol) in the table's own bindings, or nullptr.
-Cell* find_own(const Cell* name, const BindingTable* table) {
+// The value bound to `name` (a canonical Symbol, or nullptr for an empty name) in the table's own bindings, or
+// nullptr. `bucket` is the name's bucket. No stored key is nullptr, so an empty name is found nowhere.
+Cell* find_own(const Cell* name, std::int32_t bucket, const BindingTable* table) {
     if (table->shape == Shape::Flat) {
         const Binding* bindings = flat_bindings(table);
         for (int i = 0; i < table->count; ++i) {
@@ -103,7 +104,7 @@ Cell* find_own(const Cell* name, const BindingTable* table) {
         }
         return nullptr;
     }
-    for (const BindingNode* node = buckets(table)[symbol_bucket(name)]; node != nullptr; node = node->next) {
+    for (const BindingNode* node = buckets(table)[bucket]; node != nullptr; node = node->next) {
         if (node->key == name) return node->value;
     }
     return nullptr;
@@ -211,16 +212,17 @@ void table_add(BindingTable* table, Cell* key, Cell* value) {
     assert(key->kind == CellKind::Symbol && symbol_canonical(key) != nullptr);
     Cell* name = stored_key(key);
     if (table->shape != Shape::Flat) return insert_hashed(table, name, value);
-    assert(table->count < table->room && find_own(name, table) == nullptr);
+    assert(table->count < table->room && find_own(name, symbol_bucket(name), table) == nullptr);
     flat_bindings(table)[table->count++] = {name, value};
 }
 
 Cell* lookup(const Cell* key, const BindingTable* table) {
     assert(key->kind == CellKind::Symbol);
+    // An empty name has no canonical cell and matches nothing: find_own finds no binding of nullptr.
     const Cell* name = symbol_canonical(key);
-    if (name == nullptr) return nullptr;  // an empty name matches nothing
+    const std::int32_t bucket = symbol_bucket(key);
     for (; table != nullptr; table = table->parent) {
-        if (Cell* value = find_own(name, table)) return value;
+        if (Cell* value = find_own(name, bucket, table)) return value;
     }
     return nullptr;
 }

@@ -70,6 +70,28 @@ TEST(BindingTable, ReplacingReleasesTheOldValueAndTakesNoRoom) {
     }
 }
 
+// An empty name (what a bare quote mark quotes) can be bound, but no lookup finds it, not even by the same cell,
+// and binding it again adds a binding instead of replacing the first.
+TEST(BindingTable, AnEmptyNameIsBoundButNeverFound) {
+    Cell* empty = pair_head(pair_tail(element(read_text("'"), 0)));
+    ASSERT_EQ(symbol_canonical(empty), nullptr);
+    for (const Maker& maker : makers) {
+        const long before = live_cell_count();
+        BindingTable* table = maker.make(nullptr, 2);
+        table_insert(table, empty, new_integer(100001));
+        table_insert(table, empty, new_integer(100002));
+        EXPECT_EQ(live_cell_count(), before + 2) << maker.what;
+        EXPECT_EQ(lookup(empty, table), nullptr) << maker.what;
+        BindingTable* snapshot = table_copy(table);
+        BindingTable* call = table_for_call(snapshot, 0);
+        EXPECT_EQ(lookup(empty, call), nullptr) << maker.what;
+        table_release(call);
+        table_release(snapshot);
+        table_release(table);
+        EXPECT_EQ(live_cell_count(), before) << maker.what;
+    }
+}
+
 TEST(BindingTable, OnlySymbolsCanBeKeys) {
     Cell* tree = read_text("5 \"s\" (f)");
     for (const Maker& maker : makers) {
