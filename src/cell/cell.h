@@ -92,7 +92,7 @@ inline bool function_has_distinct_names(const Cell* cell) { return cell->distinc
 inline BindingTable* function_table(const Cell* cell) { return cell->slot[2].table; }
 inline Cell* function_body(const Cell* cell) { return cell->slot[3].cell; }
 inline const char* builtin_name(const Cell* cell) { return cell->slot[0].text; }
-// Builtin: exactly one of the two entry points is set; the other is nullptr.
+// Builtin: exactly one of these two entry points is set; the other is nullptr.
 inline BuiltinFn builtin_entry(const Cell* cell) { return cell->slot[1].entry; }
 inline TailFn builtin_tail_entry(const Cell* cell) { return cell->slot[2].tail_entry; }
 // Builtin: a comparison's test entry, beside its BuiltinFn; nullptr for every other built-in.
