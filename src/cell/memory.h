@@ -18,8 +18,8 @@ constexpr std::size_t pool_step = 8;
 constexpr std::size_t pool_count = 48;  // pools for every multiple of 8 bytes up to 376
 // The pools' blocks are cut from chunks. A run's first small_chunk_count chunks are of chunk_bytes, from the C
 // library, so that a small run stays small; past them the run is building much data, and each further chunk is of
-// large_chunk_bytes, taken from the system in large pages where it can (platform.h take_pages). That takes a fifth
-// off the time of a deep recursion, whose call tables and counters would fault in a page of 4 KiB at a time.
+// large_chunk_bytes, taken straight from the system (platform.h take_pages) and given back to it by
+// reclaim_all_memory.
 constexpr std::size_t chunk_bytes = 256 * 1024;
 constexpr long small_chunk_count = 16;
 constexpr std::size_t large_chunk_bytes = 8u << 20;

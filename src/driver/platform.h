@@ -6,7 +6,7 @@
 //
 // - The run is made on a stack large enough for deep recursion, and the stack floor (stack.h) is set from the
 //   bounds of the stack it runs on.
-// - Memory for much data is taken from the system in large pieces, which may be backed by large pages.
+// - Memory for much data is taken from the system in large pieces, and given back to it whole.
 // - Standard output: a reader that goes away ends no run by a signal, and on Windows standard output is a text
 //   stream, so each LF the interpreter writes arrives as CR LF. The source file is read in binary everywhere.
 
@@ -27,10 +27,9 @@ int run_with_large_stack(int (*body)(void*), void* argument);
 // Runs body(argument) on the calling thread, with the floor set from the bounds of the calling thread's stack.
 int run_on_current_stack(int (*body)(void*), void* argument);
 
-// `size` bytes of memory straight from the system, for a run that builds much data: where the system can, it is
-// asked to back them with large (2 MiB) pages, so that filling them costs a page fault per large page instead of
-// one per 4 KiB. Owned by the caller, who gives it back with give_pages and the same size; nullptr when the
-// system has none.
+// `size` bytes of memory straight from the system, for a run that builds much data, in ordinary pages (not large
+// ones: see platform_posix.cpp). Owned by the caller, who gives it back to the system with give_pages and the same
+// size; nullptr when the system has none.
 void* take_pages(std::size_t size);
 void give_pages(void* block, std::size_t size);
 
