@@ -34,11 +34,29 @@ inline constexpr std::size_t large_stack_sizes[] = {std::size_t{60} << 20};
 // bounds one run: levels of reading, evaluating and printing left before the run is ended as if it had finished,
 // so that an exponential program or printed form does not look like a hang.
 
-// Ends the run with "Recursion too deep\n" (see stack_exhausted) when the stack is nearly used up.
-inline void check_stack() {
-    if (reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < process.stack_floor) stack_exhausted();
+// Ends the run with "Recursion too deep\n" (see stack_exhausted) when `position`, the top of the stack or near it,
+// is below the floor.
+inline void check_stack_at(std::uintptr_t position) {
+    if (position < process.stack_floor) stack_exhausted();
 #ifdef CELLISP_FUZZ
     if (--process.work_budget < 0) end_run(0);
+#endif
+}
+
+// The check of every level of reading, printing and releasing, and of the built-ins: at the frame's address.
+inline void check_stack() { check_stack_at(reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0))); }
+
+// The check of eval_call, which every level of recursion through a user function passes: at the stack pointer,
+// where the compiler lets it be read. Asking for the frame's address makes a function keep a frame pointer, which
+// made eval_call's frame 96 bytes instead of 80 and (c 1000000) about a quarter slower. The other checks stay at
+// the frame's address: reading the stack pointer in all of them made ack 7 to 13% slower.
+inline void check_call_stack() {
+#if defined(__GNUC__) && defined(__x86_64__)
+    std::uintptr_t position;
+    asm("mov %%rsp, %0" : "=r"(position));
+    check_stack_at(position);
+#else
+    check_stack();
 #endif
 }
 

@@ -77,7 +77,7 @@ void release_frame(const Frame& frame) {
     Frame frame;
     Cell* result;
     for (;;) {
-        check_stack();  // in the fuzzing build this also counts work, so an endless tail loop ends too
+        check_call_stack();  // in the fuzzing build this also counts work, so an endless tail loop ends too
         if (!is_pair(expression)) {
             result = eval(expression, table);
             break;

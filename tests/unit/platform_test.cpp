@@ -17,23 +17,28 @@ namespace {
 constexpr long kilobyte_frames = 40000;  // about 45 MB of stack: more than a process's usual main stack
 
 // Recurses `levels` deep through frames of over a kilobyte, checking the stack at every level as the interpreter
-// does, and returns `levels`. A negative count never ends.
-long descend(long levels) {
+// does (with the check of eval_call when `call_check`), and returns `levels`. A negative count never ends.
+long descend(long levels, bool call_check) {
     volatile char frame[1024] = {};
-    check_stack();
-    const long below = levels == 0 ? 0 : descend(levels - 1) + 1;
+    if (call_check) {
+        check_call_stack();
+    } else {
+        check_stack();
+    }
+    const long below = levels == 0 ? 0 : descend(levels - 1, call_check) + 1;
     return below + frame[levels & 1023];
 }
 
 struct Probe {
-    long levels;           // how deep to go; afterwards, how deep it went
-    std::uintptr_t room;   // the bytes between the body's frame and the floor
+    long levels;              // how deep to go; afterwards, how deep it went
+    std::uintptr_t room;      // the bytes between the body's frame and the floor
+    bool call_check = false;  // descend with check_call_stack instead of check_stack
 };
 
 int probe_stack(void* raw) {
     Probe* probe = static_cast<Probe*>(raw);
     probe->room = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) - process.stack_floor;
-    probe->levels = descend(probe->levels);
+    probe->levels = descend(probe->levels, probe->call_check);
     return 42;
 }
 
@@ -47,14 +52,24 @@ TEST(Platform, LargeStackHoldsDeepRecursionAndHandsBackTheResult) {
 }
 
 TEST(Platform, RunawayRecursionOnTheCallingThreadEndsTheRun) {
-    EXPECT_EXIT(
-        {
-            dup2(STDERR_FILENO, STDOUT_FILENO);
-            Probe endless = {};
-            endless.levels = -1;
-            run_on_current_stack(probe_stack, &endless);
-        },
-        ::testing::ExitedWithCode(2), "^Recursion too deep\n$");
+    // Both checks: the one at the frame's address and the one at the stack pointer, which eval_call makes.
+    for (const bool call_check : {false, true}) {
+        EXPECT_EXIT(
+            {
+                dup2(STDERR_FILENO, STDOUT_FILENO);
+                Probe endless = {};
+                endless.levels = -1;
+                endless.call_check = call_check;
+                run_on_current_stack(probe_stack, &endless);
+            },
+            ::testing::ExitedWithCode(2), "^Recursion too deep\n$");
+    }
+}
+
+TEST(Platform, CallCheckLetsDeepRecursionThrough) {
+    Probe probe{kilobyte_frames, 0, true};
+    EXPECT_EQ(run_with_large_stack(probe_stack, &probe), 42);
+    EXPECT_EQ(probe.levels, kilobyte_frames);
 }
 
 TEST(Platform, FloorOfTheCallingThreadLiesInsideItsStack) {
