@@ -3,6 +3,7 @@
 #include "cell/cell.h"
 
 #include <cassert>
+#include <cstddef>
 
 #include "cell/memory.h"
 #include "driver/fail.h"
@@ -24,9 +25,29 @@ constexpr std::array<Cell, small_integer_end - small_integer_min> make_small_int
     return cells;
 }
 
+// The slots a cell of `kind` uses (the table of docs/DESIGN.md, section 3). A cell is given room for those alone: a
+// cell never changes kind, and no accessor reads a slot its kind does not use. An Integer takes 16 bytes, not 40.
+constexpr int slots_used(CellKind kind) {
+    switch (kind) {
+        case CellKind::Nil:
+        case CellKind::DefineMark: return 0;
+        case CellKind::String:
+        case CellKind::Integer: return 1;
+        case CellKind::Pair:
+        case CellKind::Symbol: return 3;
+        case CellKind::Function:
+        case CellKind::Builtin: return 4;
+    }
+    return 4;
+}
+
+std::size_t cell_bytes(CellKind kind) {
+    return offsetof(Cell, slot) + static_cast<std::size_t>(slots_used(kind)) * sizeof(Slot);
+}
+
 void free_cell(Cell* cell) {
     --process.live_cells;
-    give_memory(cell, sizeof(Cell));
+    give_memory(cell, cell_bytes(cell->kind));
 }
 
 // The last reference to a Function has gone: drop what it refers to. Closures can hold closures in their
@@ -44,7 +65,7 @@ void free_function(Cell* function) {
 constinit std::array<Cell, small_integer_end - small_integer_min> small_integers = make_small_integers();
 
 Cell* new_cell(CellKind kind) {
-    Cell* cell = static_cast<Cell*>(take_memory(sizeof(Cell)));
+    Cell* cell = static_cast<Cell*>(take_memory(cell_bytes(kind)));
     cell->kind = kind;
     cell->distinct_names = false;
     cell->refs = 1;

@@ -1,9 +1,11 @@
 #pragma once
 // cell.h: the Cell, the one record that program trees and values are made of.
 //
-// A Cell is a kind tag, a reference count and four slots whose meaning depends on the kind. Each kind has one
+// A Cell is a kind tag, a reference count and up to four slots whose meaning depends on the kind. Each kind has one
 // constructor below and each meaning of a slot one accessor: no file but this one and cell.cpp touches `slot`.
-// Lists are chains of Pairs linked through their tails and ended by a Nil cell.
+// A value cell has room only for the slots its kind uses (16 bytes for an Integer, 32 for a Pair, 40 for a
+// Function), so a Cell is never copied or read whole. Lists are chains of Pairs linked through their tails and ended
+// by a Nil cell.
 //
 // Ownership. No operation ever changes a value after it is built, so a copy that shares structure with its
 // source cannot be told from a deep copy: copy_value shares, and counts the new reference.
@@ -65,38 +67,49 @@ struct Cell {
 
 constexpr std::uint32_t permanent_refs = UINT32_MAX;
 
+// Slot `index` of `cell`, which is of `kind`. A cell has room for the slots its kind uses and no more (cell.cpp).
+inline const Slot& slot_of(const Cell* cell, CellKind kind, int index) {
+    assert(cell->kind == kind);
+    (void)kind;
+    return cell->slot[index];
+}
+
 // Accessors, one for each meaning of a slot.
 // String: the position of its opening double quote in the source text.
-inline const char* string_start(const Cell* cell) { return cell->slot[0].text; }
+inline const char* string_start(const Cell* cell) { return slot_of(cell, CellKind::String, 0).text; }
 // Symbol: the position of the first byte of its name in the source text.
-inline const char* symbol_name(const Cell* cell) { return cell->slot[0].text; }
+inline const char* symbol_name(const Cell* cell) { return slot_of(cell, CellKind::Symbol, 0).text; }
 // Symbol: the first Symbol read with the same name (itself for the first), or nullptr for an empty name, which
 // matches no name. Two Symbols have the same name exactly when their canonical cells are the same.
-inline const Cell* symbol_canonical(const Cell* cell) { return cell->slot[1].cell; }
+inline const Cell* symbol_canonical(const Cell* cell) { return slot_of(cell, CellKind::Symbol, 1).cell; }
 // Symbol: hash_name of its name, computed once by the reader.
-inline std::int32_t symbol_bucket(const Cell* cell) { return cell->slot[2].integer; }
-inline std::int32_t integer_value(const Cell* cell) { return cell->slot[0].integer; }
-inline Cell* pair_head(const Cell* cell) { return cell->slot[0].cell; }
-inline Cell* pair_tail(const Cell* cell) { return cell->slot[1].cell; }
+inline std::int32_t symbol_bucket(const Cell* cell) { return slot_of(cell, CellKind::Symbol, 2).integer; }
+inline std::int32_t integer_value(const Cell* cell) { return slot_of(cell, CellKind::Integer, 0).integer; }
+inline Cell* pair_head(const Cell* cell) { return slot_of(cell, CellKind::Pair, 0).cell; }
+inline Cell* pair_tail(const Cell* cell) { return slot_of(cell, CellKind::Pair, 1).cell; }
 // Pair: the length of the proper list that starts at it, plus one, once list_length has counted it; 0 before. No
 // list ever changes after it is built, so its length is counted once.
-inline std::int32_t pair_counted_length(const Cell* cell) { return cell->slot[2].integer; }
-inline std::int32_t function_param_count(const Cell* cell) { return cell->slot[0].counts.params; }
+inline std::int32_t pair_counted_length(const Cell* cell) { return slot_of(cell, CellKind::Pair, 2).integer; }
+inline std::int32_t function_param_count(const Cell* cell) {
+    return slot_of(cell, CellKind::Function, 0).counts.params;
+}
 // Function: the number of define forms among the body's elements, so that a call's table is made with room for
 // every name the call can bind.
-inline std::int32_t function_define_count(const Cell* cell) { return cell->slot[0].counts.defines; }
-inline Cell* function_params(const Cell* cell) { return cell->slot[1].cell; }
+inline std::int32_t function_define_count(const Cell* cell) {
+    return slot_of(cell, CellKind::Function, 0).counts.defines;
+}
+inline Cell* function_params(const Cell* cell) { return slot_of(cell, CellKind::Function, 1).cell; }
 // Function: true when every parameter is a Symbol with a name and no two share one, so that a call binds each
 // without looking for an earlier binding of the same name.
 inline bool function_has_distinct_names(const Cell* cell) { return cell->distinct_names; }
-inline BindingTable* function_table(const Cell* cell) { return cell->slot[2].table; }
-inline Cell* function_body(const Cell* cell) { return cell->slot[3].cell; }
-inline const char* builtin_name(const Cell* cell) { return cell->slot[0].text; }
+inline BindingTable* function_table(const Cell* cell) { return slot_of(cell, CellKind::Function, 2).table; }
+inline Cell* function_body(const Cell* cell) { return slot_of(cell, CellKind::Function, 3).cell; }
+inline const char* builtin_name(const Cell* cell) { return slot_of(cell, CellKind::Builtin, 0).text; }
 // Builtin: exactly one of these two entry points is set; the other is nullptr.
-inline BuiltinFn builtin_entry(const Cell* cell) { return cell->slot[1].entry; }
-inline TailFn builtin_tail_entry(const Cell* cell) { return cell->slot[2].tail_entry; }
+inline BuiltinFn builtin_entry(const Cell* cell) { return slot_of(cell, CellKind::Builtin, 1).entry; }
+inline TailFn builtin_tail_entry(const Cell* cell) { return slot_of(cell, CellKind::Builtin, 2).tail_entry; }
 // Builtin: a comparison's test entry, beside its BuiltinFn; nullptr for every other built-in.
-inline TestFn builtin_test_entry(const Cell* cell) { return cell->slot[3].test_entry; }
+inline TestFn builtin_test_entry(const Cell* cell) { return slot_of(cell, CellKind::Builtin, 3).test_entry; }
 
 inline bool is_pair(const Cell* cell) { return cell->kind == CellKind::Pair; }
 inline bool is_nil(const Cell* cell) { return cell->kind == CellKind::Nil; }
