@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "support.h"
 
 namespace cellisp {
@@ -87,6 +89,43 @@ TEST(Cell, SmallIntegersArePermanent) {
     Cell* large = new_integer(small_integer_end);
     EXPECT_EQ(live_cell_count(), before + 1);
     release_value(large);
+    EXPECT_EQ(live_cell_count(), before);
+}
+
+Cell* dummy_entry(Cell*, BindingTable*) { return nullptr; }
+
+// Cells of different kinds have different sizes. A cell given back with a size other than the one it was taken with
+// would later be handed out as a larger cell overlapping its neighbours: every slot is read back here after the
+// blocks of a first round of every kind have been reused by a second.
+TEST(Cell, CellsOfEveryKindKeepTheirSlotsWhenTheirBlocksAreReused) {
+    static const char text[] = "\"s\" name";
+    const long before = live_cell_count();
+    std::vector<Cell*> cells;
+    for (int round = 0; round < 2; ++round) {
+        for (auto* cell : cells) release_value(cell);
+        cells.clear();
+        for (int i = 0; i < 300; ++i) {
+            cells.push_back(new_integer(big + i));
+            cells.push_back(new_pair(new_integer(big - i), new_cell(CellKind::Nil)));
+            cells.push_back(new_builtin(text, dummy_entry, nullptr, nullptr));
+            cells.push_back(new_string(text));
+            cells.push_back(new_symbol(text + 4, i));
+        }
+    }
+    for (std::size_t i = 0; i < cells.size(); i += 5) {
+        const int n = static_cast<int>(i / 5);
+        EXPECT_EQ(integer_value(cells[i]), big + n);
+        EXPECT_EQ(integer_value(pair_head(cells[i + 1])), big - n);
+        EXPECT_TRUE(is_nil(pair_tail(cells[i + 1])));
+        EXPECT_EQ(builtin_name(cells[i + 2]), text);
+        EXPECT_EQ(builtin_entry(cells[i + 2]), dummy_entry);
+        EXPECT_EQ(builtin_tail_entry(cells[i + 2]), nullptr);
+        EXPECT_EQ(builtin_test_entry(cells[i + 2]), nullptr);
+        EXPECT_EQ(string_start(cells[i + 3]), text);
+        EXPECT_EQ(symbol_name(cells[i + 4]), text + 4);
+        EXPECT_EQ(symbol_bucket(cells[i + 4]), n);
+    }
+    for (auto* cell : cells) release_value(cell);
     EXPECT_EQ(live_cell_count(), before);
 }
 
