@@ -49,9 +49,16 @@ struct Operand {
                                                                  const OperatorMessages& messages) {
     assert(has_length(args, 2));
     const Operand a = evaluate_operand(pair_head(args), table);
-    const Operand b = evaluate_operand(pair_head(pair_tail(args)), table);
-    if (!a.is_integer || !b.is_integer) fail_operator(messages.type, messages.name, 6);
-    return {a.value, b.value};
+    // The second value is read, and both kinds are judged, before a value the second argument made is released:
+    // then three numbers, not four, outlive that release. The 32-bit x86 build has a register fewer to keep in its
+    // frame, and a level of recursion whose call is an operand takes 16 bytes less stack there.
+    Cell* made;
+    const Cell* second = eval_borrowed(pair_head(pair_tail(args)), table, &made);
+    const bool integers = a.is_integer && second->kind == CellKind::Integer;
+    const std::int32_t b = integers ? integer_value(second) : 0;
+    if (made != nullptr) release_value(made);
+    if (!integers) fail_operator(messages.type, messages.name, 6);
+    return {a.value, b};
 }
 
 [[gnu::always_inline]] inline Operands evaluate_operands(Cell* args, BindingTable* table,
