@@ -25,8 +25,9 @@ constexpr std::array<Cell, small_integer_end - small_integer_min> make_small_int
     return cells;
 }
 
-// The slots a cell of `kind` uses (the table of docs/DESIGN.md, section 3). A cell is given room for those alone: a
-// cell never changes kind, and no accessor reads a slot its kind does not use. An Integer takes 16 bytes, not 40.
+// The slots a cell of `kind` uses (the table of docs/DESIGN.md, section 3). A cell is given room for those alone,
+// 16 bytes for an Integer and 40 for a Function: a cell never changes kind, and no accessor reads a slot its kind
+// does not use.
 constexpr int slots_used(CellKind kind) {
     switch (kind) {
         case CellKind::Nil:
