@@ -54,9 +54,9 @@ Cell* builtin_greater_equal(Cell* args, BindingTable* table);
 Cell* builtin_less_equal(Cell* args, BindingTable* table);
 Cell* builtin_not_equal(Cell* args, BindingTable* table);
 Cell* builtin_equal(Cell* args, BindingTable* table);
-Cell* builtin_lambda(Cell* args, BindingTable* table);  // eval/function.cpp
-Cell* builtin_cond(Cell* args, BindingTable* table, Cell** made);  // a TailFn
-Cell* builtin_if(Cell* args, BindingTable* table, Cell** made);    // a TailFn
+Cell* builtin_lambda(Cell* args, BindingTable* table);   // eval/function.cpp
+TailStep builtin_cond(Cell* args, BindingTable* table);  // a TailFn
+TailStep builtin_if(Cell* args, BindingTable* table);    // a TailFn
 Cell* builtin_cons(Cell* args, BindingTable* table);
 Cell* builtin_car(Cell* args, BindingTable* table);
 Cell* builtin_cdr(Cell* args, BindingTable* table);
@@ -64,7 +64,7 @@ Cell* builtin_null(Cell* args, BindingTable* table);
 Cell* builtin_list(Cell* args, BindingTable* table);
 Cell* builtin_quote(Cell* args, BindingTable* table);
 Cell* builtin_spy(Cell* args, BindingTable* table);
-Cell* builtin_eval(Cell* args, BindingTable* table, Cell** made);  // a TailFn
+TailStep builtin_eval(Cell* args, BindingTable* table);  // a TailFn
 
 // The test entries of the comparisons (TestFn).
 bool greater_holds(Cell* args, BindingTable* table);

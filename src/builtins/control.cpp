@@ -34,23 +34,23 @@ bool evaluate_test(Cell* test, BindingTable* table) {
 
 // Tests are evaluated in order up to the first that holds; then that clause's first result expression is the value.
 // With no test that holds the value is 0, a permanent cell that evaluates to itself.
-Cell* builtin_cond(Cell* args, BindingTable* table, Cell**) {
+TailStep builtin_cond(Cell* args, BindingTable* table) {
     if (list_length(args) < 1) fail_named(msg::named_arity, builtin_name_of(BuiltinId::Cond), 5);
     for (Cell* clauses = args; !is_nil(clauses); clauses = pair_tail(clauses)) {
         Cell* clause = pair_head(clauses);
         if (!evaluate_test(head_of(clause), table)) continue;  // a clause that is not a list fails in head_of
         Cell* rest = pair_tail(clause);
         if (!is_pair(rest)) fail(msg::no_return_value, 5);
-        return pair_head(rest);
+        return {pair_head(rest), nullptr};
     }
-    return new_integer(0);
+    return {new_integer(0), nullptr};
 }
 
 // if reports its errors with cond's texts.
-Cell* builtin_if(Cell* args, BindingTable* table, Cell**) {
+TailStep builtin_if(Cell* args, BindingTable* table) {
     if (!has_length(args, 3)) fail(msg::no_return_value, 5);
     Cell* branches = pair_tail(args);
-    return evaluate_test(pair_head(args), table) ? pair_head(branches) : pair_head(pair_tail(branches));
+    return {evaluate_test(pair_head(args), table) ? pair_head(branches) : pair_head(pair_tail(branches)), nullptr};
 }
 
 // Arguments after the first are ignored; with none, head_of fails with "Must be CONS".
@@ -66,9 +66,10 @@ Cell* builtin_spy(Cell* args, BindingTable* table) {
 
 // The argument's value is the expression, evaluated in the same table. The evaluator keeps the value until that
 // evaluation is done; a Function made meanwhile keeps its own references to the parts of the value it uses.
-Cell* builtin_eval(Cell* args, BindingTable* table, Cell** made) {
+TailStep builtin_eval(Cell* args, BindingTable* table) {
     if (!has_length(args, 1)) fail(msg::eval_arity, 5);
-    return *made = eval(pair_head(args), table);
+    Cell* value = eval(pair_head(args), table);
+    return {value, value};
 }
 
 }  // namespace cellisp

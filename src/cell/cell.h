@@ -36,9 +36,14 @@ using BuiltinFn = Cell* (*)(Cell* args, BindingTable* table);
 
 // The entry point of a built-in whose value is the value of one expression that it chooses (if, cond, eval): the
 // same arguments in; out, that expression, which the evaluator evaluates in the same table in the built-in's place.
-// It is borrowed from the arguments, or it is a value the built-in made: then *made is that value too, owned by
-// the caller, who keeps it until the evaluation is done.
-using TailFn = Cell* (*)(Cell* args, BindingTable* table, Cell** made);
+// It is borrowed from the arguments, or it is a value the built-in made: then `made` is that value too, owned by
+// the caller, who keeps it until the evaluation is done; otherwise `made` is nullptr. Both come back in
+// registers, where an out-parameter would take a slot of every frame that runs calls.
+struct TailStep {
+    Cell* expression;
+    Cell* made;
+};
+using TailFn = TailStep (*)(Cell* args, BindingTable* table);
 
 // The entry point of a comparison when it is the test of if or cond: the same arguments in, and out, whether the
 // comparison holds, without making the Integer that would be its value. It fails exactly as the BuiltinFn does.

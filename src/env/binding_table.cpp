@@ -213,7 +213,10 @@ void table_add(BindingTable* table, Cell* key, Cell* value) {
     Cell* name = stored_key(key);
     if (table->shape != Shape::Flat) return insert_hashed(table, name, value);
     assert(table->count < table->room && find_own(name, symbol_bucket(name), table) == nullptr);
-    flat_bindings(table)[table->count++] = {name, value};
+    // The binding's place is reckoned from the table's own address each time: a caller that binds in a loop then
+    // keeps no second pointer into the table across the evaluation of the next argument.
+    const std::size_t offset = sizeof(BindingTable) + table->count++ * sizeof(Binding);
+    *reinterpret_cast<Binding*>(reinterpret_cast<char*>(table) + offset) = {name, value};
 }
 
 Cell* lookup(const Cell* key, const BindingTable* table) {

@@ -1,6 +1,9 @@
-// function.cpp: lambda, and the tables that calls of user functions run in.
-
-#include "eval/function.h"
+// function.cpp: lambda, the built-in that makes a Function.
+//
+// A Function holds its parameter count, the number of define forms in its body, whether its parameters are
+// distinct names, references to its parameter list and body (cells of the tree, or of a value that `eval` ran) and
+// its captured table: a snapshot of the bindings in force where the lambda was evaluated, never changed afterwards
+// (nullptr when there were none). A call of it is made by the evaluator (eval.cpp).
 
 #include "builtins/builtin_table.h"
 #include "cell/cell.h"
@@ -47,33 +50,6 @@ Cell* builtin_lambda(Cell* args, BindingTable* table) {
     // A list that fits in memory has fewer than 2^31 elements, so both counts fit.
     return new_function(static_cast<std::int32_t>(count), static_cast<std::int32_t>(count_define_forms(body)),
                         has_distinct_names(params), copy_value(params), table_copy(table), copy_value(body));
-}
-
-BindingTable* bind_arguments(Cell* function, Cell* args, BindingTable* caller_table, Cell* name) {
-    long left = function_param_count(function);
-    const long room = left + (name != nullptr ? 1 : 0) + function_define_count(function);
-    BindingTable* call_table = table_for_call(function_table(function), room);
-    Cell* params = function_params(function);
-    const bool distinct = function_has_distinct_names(function);
-    if (!is_nil(args)) {
-        while (left >= 1) {
-            Cell* value = eval(head_of(args), caller_table);  // an improper argument list fails in head_of
-            if (distinct) {
-                table_add(call_table, pair_head(params), value);
-            } else {
-                table_insert(call_table, pair_head(params), value);
-            }
-            params = pair_tail(params);
-            args = tail_of(args);
-            --left;
-            if (is_nil(args)) break;
-        }
-        if (!is_nil(args)) fail(msg::user_call_arity, 5);
-    }
-    if (left != 0) fail(msg::user_call_arity, 5);
-    // Bound after the parameters, so the name hides a parameter of the same name; this is how recursion works.
-    if (name != nullptr) table_insert(call_table, name, copy_value(function));
-    return call_table;
 }
 
 }  // namespace cellisp
