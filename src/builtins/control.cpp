@@ -22,11 +22,10 @@ bool evaluate_test(Cell* test, BindingTable* table) {
             return builtin_test_entry(head)(pair_tail(test), table);
         }
     }
-    Cell* made;
-    const Cell* value = eval_borrowed(test, table, &made);
+    Cell* value = eval(test, table);
     if (value->kind != CellKind::Integer) fail(msg::condition_type, 6);
     const bool holds = integer_value(value) != 0;
-    if (made != nullptr) release_value(made);
+    release_value(value);
     return holds;
 }
 

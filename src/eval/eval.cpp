@@ -14,6 +14,14 @@
 namespace cellisp {
 namespace {
 
+// The value bound to the Symbol `name` in `table`, borrowed (see lookup); an unbound name ends the run with
+// "Unkonwn identifier: " and the name, status 3.
+Cell* value_of_name(const Cell* name, BindingTable* table) {
+    Cell* value = lookup(name, table);
+    if (value == nullptr) fail_with_name(msg::unknown_identifier, symbol_name(name), 3);
+    return value;
+}
+
 // The work of a define form whose arguments are `args`: evaluates the second argument in `table` and binds the
 // first to it there. Out of line, so that the sequences of bodies without defines stay short.
 [[gnu::noinline]] void define_binding(Cell* args, BindingTable* table) {
@@ -194,12 +202,6 @@ Cell* eval(Cell* expression, BindingTable* table) {
         }
         default: fail(msg::syntax_error, 9);  // a Function, Builtin or define cell by itself
     }
-}
-
-Cell* value_of_name(const Cell* name, BindingTable* table) {
-    Cell* value = lookup(name, table);
-    if (value == nullptr) fail_with_name(msg::unknown_identifier, symbol_name(name), 3);
-    return value;
 }
 
 }  // namespace cellisp

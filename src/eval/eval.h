@@ -27,25 +27,6 @@ Cell* eval_sequence(Cell* list, BindingTable* table);
 // The value of `expression` (borrowed) in `table` (borrowed, or nullptr); owned by the caller.
 Cell* eval(Cell* expression, BindingTable* table);
 
-// The value bound to the Symbol `name` in `table`, borrowed (see lookup); an unbound name ends the run with
-// "Unkonwn identifier: " and the name, status 3.
-Cell* value_of_name(const Cell* name, BindingTable* table);
-
-// The value of `expression`, borrowed where it can be: a literal is its own value, and a name's value is read where
-// its table holds it. When the value had to be made, *made is that value, owned by the caller, who releases it
-// when done with it; otherwise *made is nullptr. Fails exactly as eval does. A borrowed value stays valid while
-// `table` is unchanged, which holds for the whole evaluation of an expression: only a sequence binds names.
-// This second path pays for itself in the arithmetic and the tests of if and cond, the commonest operands, where it
-// saves a reference taken and dropped: without it fib, tak and ack run 3 to 5% more instructions.
-inline Cell* eval_borrowed(Cell* expression, BindingTable* table, Cell** made) {
-    *made = nullptr;
-    switch (expression->kind) {
-        case CellKind::Integer: return expression;
-        case CellKind::Symbol: return value_of_name(expression, table);
-        default: return *made = eval(expression, table);
-    }
-}
-
 // True for a define form: a Pair whose head is the word define. Only a sequence gives it its meaning.
 inline bool is_define_form(const Cell* expression) {
     return is_pair(expression) && pair_head(expression)->kind == CellKind::DefineMark;
