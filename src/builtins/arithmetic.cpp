@@ -80,8 +80,9 @@ struct Operand {
 // read with no frame, no call and no reference taken. Otherwise the operation's full path, out of line and reached
 // by a tail call, evaluates the arguments from the start: reading a literal or a name changes nothing, so it fails
 // with the same message at the same moment. A second path, kept because it pays: ack runs 12% fewer instructions
-// for it, loop 12%, fib 8% and tak 7% (callgrind, profile-guided build). The tail call keeps a level of (c n),
-// whose + has a call for an operand, at the stack it took before.
+// for it, loop 12%, fib 8% and tak 7% (callgrind, profile-guided build), and side by side ack, fib and tak take 6%
+// less time, loop 15% (docs/PERFORMANCE.md, item 17). The tail call keeps a level of (c n), whose + has a call for
+// an operand, at the stack it took before.
 [[gnu::always_inline]] inline bool read_quick_operands(Cell* args, const BindingTable* table, Operands* o) {
     return is_pair(args) && pair_counted_length(args) == 3 && read_quick_operand(pair_head(args), table, &o->a) &&
            read_quick_operand(pair_head(pair_tail(args)), table, &o->b);
