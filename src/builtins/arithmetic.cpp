@@ -5,6 +5,7 @@
 
 #include "builtins/builtin_table.h"
 #include "driver/fail.h"
+#include "driver/stack.h"
 #include "env/binding_table.h"
 #include "eval/eval.h"
 
@@ -127,8 +128,10 @@ Cell* quotient(Operands o) {
     return quotient(evaluate_operands(args, table, {msg::divide_arity, msg::divide_type, nullptr}));
 }
 
-// A comparison's full path: whether `holds` is true of its operands.
+// A comparison's full path: whether `holds` is true of its operands. A test of if or cond comes here without
+// passing eval, so the stack is checked here, before the operands are evaluated.
 [[gnu::noinline]] bool compare_in_full(Cell* args, BindingTable* table, BuiltinId id, bool (*holds)(Operands)) {
+    check_stack();
     return holds(evaluate_operands(args, table, comparison(id)));
 }
 

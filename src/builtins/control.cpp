@@ -11,14 +11,15 @@
 namespace cellisp {
 namespace {
 
-// The value of a test: an Integer, of which only "zero or not" counts. A comparison, the commonest test, is asked
-// whether it holds, which is what its Integer would say; like every call of a built-in that makes its value, it
-// first checks the stack.
+// The value of a test: an Integer, of which only "zero or not" counts. An Integer literal, such as the 1 of a last
+// clause that always holds, is read where it stands, as eval would copy it. A comparison, the commonest test, is
+// asked whether it holds, which is what its Integer would say; its quick path evaluates nothing, and its full path
+// checks the stack before it does.
 bool evaluate_test(Cell* test, BindingTable* table) {
+    if (test->kind == CellKind::Integer) return integer_value(test) != 0;
     if (is_pair(test)) {
         const Cell* head = pair_head(test);
         if (head->kind == CellKind::Builtin && builtin_test_entry(head) != nullptr) {
-            check_stack();
             return builtin_test_entry(head)(pair_tail(test), table);
         }
     }

@@ -152,9 +152,16 @@ void release_frame(const Frame& frame) {
         if (function->kind != CellKind::Function) fail(msg::not_a_function, 6);
         BindingTable* call_table = bind_arguments(function, args, table, name);
         // The arguments are bound: what the frame held is done with. A function called by name was borrowed from
-        // `table`; while that is the caller's table it outlives this call, but a call table of this frame is about
-        // to go, so then the frame takes a reference of its own. A function made by the head was owned already.
-        Cell* keep = name == nullptr ? function : frame.table != nullptr ? copy_value(function) : nullptr;
+        // `table`; while that is the caller's table it outlives this call. A call table of this frame is about to
+        // go, but the new table binds the name to the function, and only a define in the body can replace that
+        // binding: so the frame takes a reference of its own only for a body with defines. A function made by the
+        // head was owned already.
+        Cell* keep = nullptr;
+        if (name == nullptr) {
+            keep = function;
+        } else if (frame.table != nullptr && function_define_count(function) != 0) {
+            keep = copy_value(function);
+        }
         release_frame(frame);
         frame = Frame{call_table, keep, nullptr};
         table = call_table;
