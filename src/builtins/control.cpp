@@ -4,7 +4,6 @@
 
 #include "builtins/builtin_table.h"
 #include "driver/fail.h"
-#include "driver/stack.h"
 #include "eval/eval.h"
 #include "printer/printer.h"
 
