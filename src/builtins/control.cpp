@@ -34,7 +34,10 @@ bool evaluate_test(Cell* test, BindingTable* table) {
 // Tests are evaluated in order up to the first that holds; then that clause's first result expression is the value.
 // With no test that holds the value is 0, a permanent cell that evaluates to itself.
 TailStep builtin_cond(Cell* args, BindingTable* table) {
-    if (list_length(args) < 1) fail_named(msg::named_arity, builtin_name_of(BuiltinId::Cond), 5);
+    // No clauses fail before any test; so does a clause list that does not end in Nil, found when its length is
+    // first counted (list_length keeps it in the first Pair: a Pair whose length is kept starts a proper list).
+    if (!is_pair(args)) fail_named(msg::named_arity, builtin_name_of(BuiltinId::Cond), 5);
+    if (pair_counted_length(args) == 0) list_length(args);
     for (Cell* clauses = args; !is_nil(clauses); clauses = pair_tail(clauses)) {
         Cell* clause = pair_head(clauses);
         if (!evaluate_test(head_of(clause), table)) continue;  // a clause that is not a list fails in head_of

@@ -74,7 +74,10 @@ Cell* new_cell(CellKind kind) {
     return cell;
 }
 
-Cell* new_integer_cell(std::int32_t value) {
+// Out of line, so that an operation whose quick path ends by making an Integer keeps nothing in a saved register:
+// making a large one, the only call left on that path, is then its last act. ack and fib run 1% fewer
+// instructions for it.
+[[gnu::noinline]] Cell* new_integer_cell(std::int32_t value) {
     Cell* cell = new_cell(CellKind::Integer);
     cell->slot[0].integer = value;
     return cell;

@@ -94,18 +94,20 @@ BindingTable* share(BindingTable* table) {
     return table;
 }
 
-// The value bound to `name` (a canonical Symbol, or nullptr for an empty name) in the table's own bindings, or
-// nullptr. `bucket` is the name's bucket. No stored key is nullptr, so an empty name is found nowhere.
-Cell* find_own(const Cell* name, std::int32_t bucket, const BindingTable* table) {
+// The place of the value bound to `name` (a canonical Symbol, or nullptr for an empty name) in the table's own
+// bindings, or nullptr. `bucket` is the name's bucket. No stored key is nullptr, so an empty name is found nowhere.
+// The place, not the value: a place that is found is known not to be nullptr, so a lookup that finds the name
+// tests nothing more, which is 2 instructions of every lookup.
+Cell* const* find_own(const Cell* name, std::int32_t bucket, const BindingTable* table) {
     if (table->shape == Shape::Flat) {
         const Binding* bindings = flat_bindings(table);
         for (int i = 0; i < table->count; ++i) {
-            if (bindings[i].key == name) return bindings[i].value;
+            if (bindings[i].key == name) return &bindings[i].value;
         }
         return nullptr;
     }
     for (const BindingNode* node = buckets(table)[bucket]; node != nullptr; node = node->next) {
-        if (node->key == name) return node->value;
+        if (node->key == name) return &node->value;
     }
     return nullptr;
 }
@@ -216,7 +218,7 @@ void table_insert(BindingTable* table, Cell* key, Cell* value) {
 
 void table_add(BindingTable* table, Cell* key, Cell* value) {
     assert(key->kind == CellKind::Symbol && symbol_canonical(key) != nullptr);
-    Cell* name = stored_key(key);
+    Cell* name = const_cast<Cell*>(symbol_canonical(key));  // a name, so its own stored key
     if (table->shape != Shape::Flat) return insert_hashed(table, name, value);
     assert(table->count < table->room && find_own(name, symbol_bucket(name), table) == nullptr);
     // The binding's place is reckoned from the table's own address each time, not from flat_bindings: a caller that
@@ -232,7 +234,7 @@ Cell* lookup(const Cell* key, const BindingTable* table) {
     const Cell* name = symbol_canonical(key);
     const std::int32_t bucket = symbol_bucket(key);
     for (; table != nullptr; table = table->parent) {
-        if (Cell* value = find_own(name, bucket, table)) return value;
+        if (Cell* const* place = find_own(name, bucket, table)) return *place;
     }
     return nullptr;
 }
