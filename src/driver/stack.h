@@ -43,6 +43,13 @@ inline void check_stack_at(std::uintptr_t position) {
 #endif
 }
 
+// One step of work in a loop that goes no deeper: counted in the fuzzing build (see above), nothing otherwise.
+inline void count_work() {
+#ifdef CELLISP_FUZZ
+    if (--process.work_budget < 0) end_run(0);
+#endif
+}
+
 // The check of every level of reading, printing and releasing, and of the built-ins: at the frame's address.
 inline void check_stack() { check_stack_at(reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0))); }
 

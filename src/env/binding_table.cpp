@@ -257,6 +257,8 @@ namespace {
 
 }  // namespace
 
+BindingTable* table_share(BindingTable* table) { return share(table); }
+
 void table_release(BindingTable* table) {
     if (table != nullptr && --table->refs == 0) reclaim_tables(table);
 }

@@ -53,6 +53,9 @@ Cell* lookup(const Cell* key, const BindingTable* table);
 // their values) and shares the source's parent.
 BindingTable* table_copy(const BindingTable* source);
 
+// Another reference to `table` (nullptr allowed, and then the result), for the caller to give to table_release.
+BindingTable* table_share(BindingTable* table);
+
 // Drops one reference to `table`; the last one reclaims the table and its references to its values and to its
 // parent. nullptr is allowed and does nothing.
 void table_release(BindingTable* table);
