@@ -36,10 +36,10 @@ constexpr int slots_used(CellKind kind) {
         case CellKind::Integer: return 1;
         case CellKind::Pair:
         case CellKind::Symbol: return 3;
-        case CellKind::Function:
         case CellKind::Builtin: return 4;
+        case CellKind::Function: return 5;
     }
-    return 4;
+    return 5;
 }
 
 std::size_t cell_bytes(CellKind kind) {
@@ -114,10 +114,11 @@ Cell* new_builtin(const char* name, BuiltinFn entry, TailFn tail_entry, TestFn t
     return cell;
 }
 
-Cell* new_function(std::int32_t param_count, std::int32_t define_count, bool distinct_names, Cell* params,
-                   BindingTable* captured, Cell* body) {
+Cell* new_function(std::int32_t param_count, std::int32_t define_count, bool distinct_names,
+                   std::uint32_t param_buckets, Cell* params, BindingTable* captured, Cell* body) {
     Cell* cell = new_cell(CellKind::Function);
     cell->distinct_names = distinct_names;
+    cell->slot[4].buckets = param_buckets;
     cell->slot[0].counts = {param_count, define_count};
     cell->slot[1].cell = params;
     cell->slot[2].table = captured;

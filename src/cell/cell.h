@@ -1,9 +1,9 @@
 #pragma once
 // cell.h: the Cell, the one record that program trees and values are made of.
 //
-// A Cell is a kind tag, a reference count and up to four slots whose meaning depends on the kind. Each kind has one
+// A Cell is a kind tag, a reference count and up to five slots whose meaning depends on the kind. Each kind has one
 // constructor below and each meaning of a slot one accessor: no file but this one and cell.cpp touches `slot`.
-// A value cell has room only for the slots its kind uses (16 bytes for an Integer, 32 for a Pair, 40 for a
+// A value cell has room only for the slots its kind uses (16 bytes for an Integer, 32 for a Pair, 48 for a
 // Function), so a Cell is never copied or read whole. Lists are chains of Pairs linked through their tails and ended
 // by a Nil cell.
 //
@@ -60,14 +60,15 @@ union Slot {
     struct {
         std::int32_t params;
         std::int32_t defines;
-    } counts;  // a Function's slot 0
+    } counts;                // a Function's slot 0
+    std::uint32_t buckets;   // a Function's slot 4
 };
 
 struct Cell {
     CellKind kind;
     bool distinct_names;  // Function: every parameter is a Symbol with a name, and no two share one
     std::uint32_t refs;   // references held; permanent_refs for cells that live for the whole run
-    Slot slot[4];
+    Slot slot[5];
 };
 
 constexpr std::uint32_t permanent_refs = UINT32_MAX;
@@ -107,6 +108,13 @@ inline Cell* function_params(const Cell* cell) { return slot_of(cell, CellKind::
 // Function: true when every parameter is a Symbol with a name and no two share one, so that a call binds each
 // without looking for an earlier binding of the same name.
 inline bool function_has_distinct_names(const Cell* cell) { return cell->distinct_names; }
+// Function: false when the Symbol `name` is certainly not the name of a parameter, so that a call binds it without
+// looking for the parameter it would hide. A Function keeps a bit for each parameter's bucket (symbol_bucket); a
+// name's bit is set when a parameter may share its name, and every bit when the names are not distinct.
+inline bool function_may_have_param(const Cell* cell, const Cell* name) {
+    assert(cell->kind == CellKind::Function);
+    return (slot_of(cell, CellKind::Function, 4).buckets >> (symbol_bucket(name) & 31) & 1) != 0;
+}
 inline BindingTable* function_table(const Cell* cell) { return slot_of(cell, CellKind::Function, 2).table; }
 inline Cell* function_body(const Cell* cell) { return slot_of(cell, CellKind::Function, 3).cell; }
 inline const char* builtin_name(const Cell* cell) { return slot_of(cell, CellKind::Builtin, 0).text; }
@@ -162,9 +170,10 @@ Cell* new_symbol(const char* name, std::int32_t bucket);
 // comparison (else nullptr).
 Cell* new_builtin(const char* name, BuiltinFn entry, TailFn tail_entry, TestFn test_entry);
 // A Function. Takes: one reference each to `params` and `body` and the reference to `captured` (nullptr when it
-// sees nothing). `distinct_names` says whether `params` are Symbols with names, no two the same.
-Cell* new_function(std::int32_t param_count, std::int32_t define_count, bool distinct_names, Cell* params,
-                   BindingTable* captured, Cell* body);
+// sees nothing). `distinct_names` says whether `params` are Symbols with names, no two the same; `param_buckets`
+// is the bits of function_may_have_param.
+Cell* new_function(std::int32_t param_count, std::int32_t define_count, bool distinct_names,
+                   std::uint32_t param_buckets, Cell* params, BindingTable* captured, Cell* body);
 
 // A copy of `cell` owned by the caller. Values are never changed in place, so the copy is the same cell with
 // one more reference; it is equal to a deep copy in everything the language can observe.

@@ -1,7 +1,7 @@
 // function.cpp: lambda, the built-in that makes a Function.
 //
 // A Function holds its parameter count, the number of define forms in its body, whether its parameters are
-// distinct names, references to its parameter list and body (cells of the tree, or of a value that `eval` ran) and
+// distinct names and the buckets of their names, references to its parameter list and body (cells of the tree, or of a value that `eval` ran) and
 // its captured table: a snapshot of the bindings in force where the lambda was evaluated, never changed afterwards
 // (nullptr when there were none). A call of it is made by the evaluator (eval.cpp).
 
@@ -37,6 +37,17 @@ bool has_distinct_names(const Cell* params) {
     return true;
 }
 
+// The bits of function_may_have_param: one for each parameter's bucket, or all of them when the names are not
+// distinct (a parameter that is not a Symbol has no bucket).
+std::uint32_t param_buckets(const Cell* params, bool distinct_names) {
+    if (!distinct_names) return UINT32_MAX;
+    std::uint32_t bits = 0;
+    for (const Cell* p = params; is_pair(p); p = pair_tail(p)) {
+        bits |= 1u << (symbol_bucket(pair_head(p)) & 31);
+    }
+    return bits;
+}
+
 }  // namespace
 
 // (lambda params body...): a new Function. Nothing in params or body is evaluated, and nothing there fails yet:
@@ -48,8 +59,9 @@ Cell* builtin_lambda(Cell* args, BindingTable* table) {
     const long count = list_length(params);
     Cell* body = pair_tail(args);
     // A list that fits in memory has fewer than 2^31 elements, so both counts fit.
-    return new_function(static_cast<std::int32_t>(count), static_cast<std::int32_t>(count_define_forms(body)),
-                        has_distinct_names(params), copy_value(params), table_copy(table), copy_value(body));
+    const bool distinct = has_distinct_names(params);
+    return new_function(static_cast<std::int32_t>(count), static_cast<std::int32_t>(count_define_forms(body)), distinct,
+                        param_buckets(params, distinct), copy_value(params), table_copy(table), copy_value(body));
 }
 
 }  // namespace cellisp
