@@ -34,20 +34,19 @@ inline constexpr std::size_t large_stack_sizes[] = {std::size_t{60} << 20};
 // bounds one run: levels of reading, evaluating and printing left before the run is ended as if it had finished,
 // so that an exponential program or printed form does not look like a hang.
 
-// Ends the run with "Recursion too deep\n" (see stack_exhausted) when `position`, the top of the stack or near it,
-// is below the floor.
-inline void check_stack_at(std::uintptr_t position) {
-    if (position < process.stack_floor) stack_exhausted();
+// One step of work: counted in the fuzzing build (see above), nothing otherwise. Every check of the stack counts
+// one; a loop that goes no deeper counts its turns with this alone.
+inline void count_work() {
 #ifdef CELLISP_FUZZ
     if (--process.work_budget < 0) end_run(0);
 #endif
 }
 
-// One step of work in a loop that goes no deeper: counted in the fuzzing build (see above), nothing otherwise.
-inline void count_work() {
-#ifdef CELLISP_FUZZ
-    if (--process.work_budget < 0) end_run(0);
-#endif
+// Ends the run with "Recursion too deep\n" (see stack_exhausted) when `position`, the top of the stack or near it,
+// is below the floor.
+inline void check_stack_at(std::uintptr_t position) {
+    if (position < process.stack_floor) stack_exhausted();
+    count_work();
 }
 
 // The check of every level of reading, printing and releasing, and of the built-ins: at the frame's address.

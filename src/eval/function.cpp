@@ -1,9 +1,9 @@
 // function.cpp: lambda, the built-in that makes a Function.
 //
 // A Function holds its parameter count, the number of define forms in its body, whether its parameters are
-// distinct names and the buckets of their names, references to its parameter list and body (cells of the tree, or of a value that `eval` ran) and
-// its captured table: a snapshot of the bindings in force where the lambda was evaluated, never changed afterwards
-// (nullptr when there were none). A call of it is made by the evaluator (eval.cpp).
+// distinct names and the buckets of their names, references to its parameter list and body (cells of the tree, or
+// of a value that `eval` ran) and its captured table: a snapshot of the bindings in force where the lambda was
+// evaluated, never changed afterwards (nullptr when there were none). A call of it is made by the evaluator (eval.cpp).
 
 #include "builtins/builtin_table.h"
 #include "cell/cell.h"
