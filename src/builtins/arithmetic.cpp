@@ -29,30 +29,42 @@ struct Operands {
     std::int32_t b;
 };
 
-// Both arguments are evaluated, first then second, before either is checked.
+// The number of the first of two arguments. Its value is released once the number is read; when it is not an
+// Integer, the second argument is still evaluated (and may fail first) before the failure.
 // REQUIRES: the argument count has been checked.
-[[gnu::always_inline]] inline Operands evaluate_checked_operands(Cell* args, BindingTable* table,
-                                                                 const OperatorMessages& messages) {
+[[gnu::always_inline]] inline std::int32_t evaluate_first_operand(Cell* args, BindingTable* table,
+                                                                  const OperatorMessages& messages) {
     assert(has_length(args, 2));
     Cell* first = eval(pair_head(args), table);
     if (first->kind != CellKind::Integer) {
         release_value(first);
-        release_value(eval(pair_head(pair_tail(args)), table));  // which may fail first
+        release_value(eval(pair_head(pair_tail(args)), table));
         fail_operator(messages.type, messages.name, 6);
     }
-    // Only numbers are kept across the calls that follow, each value released once its number is read: while the
-    // second argument is evaluated, the first number and nothing else. A level of recursion whose call is the second
-    // operand ((+ 1 (c (- n 1)))) takes 16 bytes less stack than with a flag kept beside the number.
     const std::int32_t a = integer_value(first);
     release_value(first);
-    Cell* second = eval(pair_head(pair_tail(args)), table);
+    return a;
+}
+
+// The number of the second argument, `expression`.
+[[gnu::always_inline]] inline std::int32_t evaluate_second_operand(Cell* expression, BindingTable* table,
+                                                                   const OperatorMessages& messages) {
+    Cell* second = eval(expression, table);
     if (second->kind != CellKind::Integer) {
         release_value(second);
         fail_operator(messages.type, messages.name, 6);
     }
     const std::int32_t b = integer_value(second);
     release_value(second);
-    return {a, b};
+    return b;
+}
+
+// Both arguments are evaluated, first then second, before either is checked.
+// REQUIRES: the argument count has been checked.
+[[gnu::always_inline]] inline Operands evaluate_checked_operands(Cell* args, BindingTable* table,
+                                                                 const OperatorMessages& messages) {
+    const std::int32_t a = evaluate_first_operand(args, table, messages);
+    return {a, evaluate_second_operand(pair_head(pair_tail(args)), table, messages)};
 }
 
 [[gnu::always_inline]] inline Operands evaluate_operands(Cell* args, BindingTable* table,
@@ -90,25 +102,54 @@ std::uint32_t bits(std::int32_t value) { return static_cast<std::uint32_t>(value
 OperatorMessages comparison(BuiltinId id) { return {msg::named_arity, msg::named_type, builtin_name_of(id)}; }
 
 // What each operation makes of its two operands, on either path.
-Cell* sum(Operands o) { return new_integer(wrap(bits(o.a) + bits(o.b))); }
-Cell* difference(Operands o) { return new_integer(wrap(bits(o.a) - bits(o.b))); }
-Cell* product(Operands o) { return new_integer(wrap(bits(o.a) * bits(o.b))); }
-Cell* quotient(Operands o) {
+std::int32_t sum(Operands o) { return wrap(bits(o.a) + bits(o.b)); }
+std::int32_t difference(Operands o) { return wrap(bits(o.a) - bits(o.b)); }
+std::int32_t product(Operands o) { return wrap(bits(o.a) * bits(o.b)); }
+std::int32_t quotient(Operands o) {
     if (o.b == 0) fail(msg::divided_by_zero, 7);
     // Division truncates toward zero. Dividing by -1 is negation, which wraps: -2147483648 / -1 is -2147483648.
-    if (o.b == -1) return new_integer(wrap(0u - bits(o.a)));
-    return new_integer(o.a / o.b);
+    if (o.b == -1) return wrap(0u - bits(o.a));
+    return o.a / o.b;
 }
+
+// The second half of the full path of + - * and /, reached by a tail call once the first number is read: while
+// the second argument is evaluated, this frame keeps the first number and nothing else, in the one register it
+// saves. A level of recursion whose call is the second argument ((+ 1 (c (- n 1)))) takes 16 bytes of stack here;
+// a frame that evaluated both arguments took 32, as it kept the arguments and the table while the first was
+// evaluated.
+template <std::int32_t (*combine)(Operands), const OperatorMessages& messages>
+[[gnu::noinline]] Cell* combine_with_second(std::int32_t a, Cell* expression, BindingTable* table) {
+    Cell* second = eval(expression, table);
+    if (second->kind != CellKind::Integer) {
+        release_value(second);
+        fail_operator(messages.type, messages.name, 6);
+    }
+    // The result's number is worked out before the second value is released, so that the release keeps it alone.
+    const std::int32_t result = combine({a, integer_value(second)});
+    release_value(second);
+    return new_integer(result);
+}
+
+// The full path of + - * and / with two arguments, whose count has been checked.
+template <std::int32_t (*combine)(Operands), const OperatorMessages& messages>
+[[gnu::always_inline]] inline Cell* combine_in_full(Cell* args, BindingTable* table) {
+    const std::int32_t a = evaluate_first_operand(args, table, messages);
+    return combine_with_second<combine, messages>(a, pair_head(pair_tail(args)), table);
+}
+
+constexpr OperatorMessages plus_messages{msg::plus_arity, msg::plus_type, nullptr};
+constexpr OperatorMessages minus_messages{msg::minus_arity, msg::minus_type, nullptr};
+constexpr OperatorMessages times_messages{msg::times_arity, msg::times_type, nullptr};
+constexpr OperatorMessages divide_messages{msg::divide_arity, msg::divide_type, nullptr};
 
 // The full paths.
 [[gnu::noinline]] Cell* plus_in_full(Cell* args, BindingTable* table) {
-    return sum(evaluate_operands(args, table, {msg::plus_arity, msg::plus_type, nullptr}));
+    if (!has_length(args, 2)) fail(msg::plus_arity, 5);
+    return combine_in_full<sum, plus_messages>(args, table);
 }
 
 [[gnu::noinline]] Cell* minus_in_full(Cell* args, BindingTable* table) {
-    if (has_length(args, 2)) {
-        return difference(evaluate_checked_operands(args, table, {msg::minus_arity, msg::minus_type, nullptr}));
-    }
+    if (has_length(args, 2)) return combine_in_full<difference, minus_messages>(args, table);
     if (!has_length(args, 1)) fail(msg::minus_arity, 5);
     Cell* value = eval(pair_head(args), table);
     if (value->kind != CellKind::Integer) {
@@ -121,11 +162,13 @@ Cell* quotient(Operands o) {
 }
 
 [[gnu::noinline]] Cell* times_in_full(Cell* args, BindingTable* table) {
-    return product(evaluate_operands(args, table, {msg::times_arity, msg::times_type, nullptr}));
+    if (!has_length(args, 2)) fail(msg::times_arity, 5);
+    return combine_in_full<product, times_messages>(args, table);
 }
 
 [[gnu::noinline]] Cell* divide_in_full(Cell* args, BindingTable* table) {
-    return quotient(evaluate_operands(args, table, {msg::divide_arity, msg::divide_type, nullptr}));
+    if (!has_length(args, 2)) fail(msg::divide_arity, 5);
+    return combine_in_full<quotient, divide_messages>(args, table);
 }
 
 // A comparison's full path: whether `holds` is true of its operands. A test of if or cond comes here without
@@ -148,22 +191,22 @@ Cell* truth(bool value) { return new_integer(value ? 1 : 0); }
 
 Cell* builtin_plus(Cell* args, BindingTable* table) {
     Operands o;
-    return read_quick_operands(args, table, &o) ? sum(o) : plus_in_full(args, table);
+    return read_quick_operands(args, table, &o) ? new_integer(sum(o)) : plus_in_full(args, table);
 }
 
 Cell* builtin_minus(Cell* args, BindingTable* table) {
     Operands o;
-    return read_quick_operands(args, table, &o) ? difference(o) : minus_in_full(args, table);
+    return read_quick_operands(args, table, &o) ? new_integer(difference(o)) : minus_in_full(args, table);
 }
 
 Cell* builtin_times(Cell* args, BindingTable* table) {
     Operands o;
-    return read_quick_operands(args, table, &o) ? product(o) : times_in_full(args, table);
+    return read_quick_operands(args, table, &o) ? new_integer(product(o)) : times_in_full(args, table);
 }
 
 Cell* builtin_divide(Cell* args, BindingTable* table) {
     Operands o;
-    return read_quick_operands(args, table, &o) ? quotient(o) : divide_in_full(args, table);
+    return read_quick_operands(args, table, &o) ? new_integer(quotient(o)) : divide_in_full(args, table);
 }
 
 // Each comparison is its test entry, whose truth becomes the Integer 1 or 0.
