@@ -83,6 +83,15 @@ struct Operands {
     return true;
 }
 
+// How many of exactly two arguments are quick operands, counted from the first and read into *o: 2 for both, 1 for
+// the first alone, 0 when the first is not one or there are not two arguments.
+[[gnu::always_inline]] inline int count_quick_operands(Cell* args, const BindingTable* table, Operands* o) {
+    if (!is_pair(args) || pair_counted_length(args) != 3 || !read_quick_operand(pair_head(args), table, &o->a)) {
+        return 0;
+    }
+    return read_quick_operand(pair_head(pair_tail(args)), table, &o->b) ? 2 : 1;
+}
+
 // The quick path of every operation: true, with *o set, for exactly two arguments that are both quick operands,
 // read with no frame, no call and no reference taken. Otherwise the operation's full path, out of line and reached
 // by a tail call, evaluates the arguments from the start: reading a literal or a name changes nothing, so it fails
@@ -91,8 +100,7 @@ struct Operands {
 // less time, loop 15% (docs/PERFORMANCE.md, item 17). The tail call keeps a level of (c n), whose + has a call for
 // an operand, at the stack it took before.
 [[gnu::always_inline]] inline bool read_quick_operands(Cell* args, const BindingTable* table, Operands* o) {
-    return is_pair(args) && pair_counted_length(args) == 3 && read_quick_operand(pair_head(args), table, &o->a) &&
-           read_quick_operand(pair_head(pair_tail(args)), table, &o->b);
+    return count_quick_operands(args, table, o) == 2;
 }
 
 // Arithmetic is done on unsigned 32-bit values, which wrap by definition, and read back as signed.
@@ -144,13 +152,13 @@ constexpr OperatorMessages divide_messages{msg::divide_arity, msg::divide_type, 
 
 // The full paths.
 [[gnu::noinline]] Cell* plus_in_full(Cell* args, BindingTable* table) {
-    if (!has_length(args, 2)) fail(msg::plus_arity, 5);
+    if (!has_length(args, 2)) fail(plus_messages.arity, 5);
     return combine_in_full<sum, plus_messages>(args, table);
 }
 
 [[gnu::noinline]] Cell* minus_in_full(Cell* args, BindingTable* table) {
     if (has_length(args, 2)) return combine_in_full<difference, minus_messages>(args, table);
-    if (!has_length(args, 1)) fail(msg::minus_arity, 5);
+    if (!has_length(args, 1)) fail(minus_messages.arity, 5);
     Cell* value = eval(pair_head(args), table);
     if (value->kind != CellKind::Integer) {
         release_value(value);
@@ -162,13 +170,26 @@ constexpr OperatorMessages divide_messages{msg::divide_arity, msg::divide_type, 
 }
 
 [[gnu::noinline]] Cell* times_in_full(Cell* args, BindingTable* table) {
-    if (!has_length(args, 2)) fail(msg::times_arity, 5);
+    if (!has_length(args, 2)) fail(times_messages.arity, 5);
     return combine_in_full<product, times_messages>(args, table);
 }
 
 [[gnu::noinline]] Cell* divide_in_full(Cell* args, BindingTable* table) {
-    if (!has_length(args, 2)) fail(msg::divide_arity, 5);
+    if (!has_length(args, 2)) fail(divide_messages.arity, 5);
     return combine_in_full<quotient, divide_messages>(args, table);
+}
+
+// The entry of + - * and /. A first argument that is a quick operand and a second that is not, as in
+// (+ 1 (c (- n 1))), go by a tail call straight to the second half of the full path, with the number read: a
+// level of (c n) runs 39 fewer instructions than through the whole full path (580 to 541, profile-guided build).
+template <std::int32_t (*combine)(Operands), const OperatorMessages& messages, Cell* (*in_full)(Cell*, BindingTable*)>
+[[gnu::always_inline]] inline Cell* operate(Cell* args, BindingTable* table) {
+    Operands o;
+    switch (count_quick_operands(args, table, &o)) {
+        case 2: return new_integer(combine(o));
+        case 1: return combine_with_second<combine, messages>(o.a, pair_head(pair_tail(args)), table);
+        default: return in_full(args, table);
+    }
 }
 
 // A comparison's full path: whether `holds` is true of its operands. A test of if or cond comes here without
@@ -189,24 +210,15 @@ Cell* truth(bool value) { return new_integer(value ? 1 : 0); }
 
 }  // namespace
 
-Cell* builtin_plus(Cell* args, BindingTable* table) {
-    Operands o;
-    return read_quick_operands(args, table, &o) ? new_integer(sum(o)) : plus_in_full(args, table);
-}
-
+Cell* builtin_plus(Cell* args, BindingTable* table) { return operate<sum, plus_messages, plus_in_full>(args, table); }
 Cell* builtin_minus(Cell* args, BindingTable* table) {
-    Operands o;
-    return read_quick_operands(args, table, &o) ? new_integer(difference(o)) : minus_in_full(args, table);
+    return operate<difference, minus_messages, minus_in_full>(args, table);
 }
-
 Cell* builtin_times(Cell* args, BindingTable* table) {
-    Operands o;
-    return read_quick_operands(args, table, &o) ? new_integer(product(o)) : times_in_full(args, table);
+    return operate<product, times_messages, times_in_full>(args, table);
 }
-
 Cell* builtin_divide(Cell* args, BindingTable* table) {
-    Operands o;
-    return read_quick_operands(args, table, &o) ? new_integer(quotient(o)) : divide_in_full(args, table);
+    return operate<quotient, divide_messages, divide_in_full>(args, table);
 }
 
 // Each comparison is its test entry, whose truth becomes the Integer 1 or 0.
