@@ -122,9 +122,9 @@ std::int32_t quotient(Operands o) {
 
 // The second half of the full path of + - * and /, reached by a tail call once the first number is known (from
 // the full path, which evaluated the first argument, or from the quick path, which read it): while the second
-// argument is evaluated, this frame keeps the first number and nothing else, in the one register it saves. A level of recursion whose call is the second argument ((+ 1 (c (- n 1)))) takes 16 bytes of stack here;
-// a frame that evaluated both arguments took 32, as it kept the arguments and the table while the first was
-// evaluated.
+// argument is evaluated, this frame keeps the first number and nothing else, in the one register it saves. A level
+// of recursion whose call is the second argument ((+ 1 (c (- n 1)))) takes 16 bytes of stack here; a frame that
+// evaluated both arguments took 32, as it kept the arguments and the table while the first was evaluated.
 template <std::int32_t (*combine)(Operands), const OperatorMessages& messages>
 [[gnu::noinline]] Cell* combine_with_second(std::int32_t a, Cell* expression, BindingTable* table) {
     Cell* second = eval(expression, table);
