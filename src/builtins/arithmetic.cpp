@@ -46,31 +46,20 @@ struct Operands {
     return a;
 }
 
-// The number of the second argument, `expression`.
-[[gnu::always_inline]] inline std::int32_t evaluate_second_operand(Cell* expression, BindingTable* table,
-                                                                   const OperatorMessages& messages) {
-    Cell* second = eval(expression, table);
+// Both arguments of a comparison, after the count: evaluated first then second, and a wrong kind reported only once
+// both are.
+[[gnu::always_inline]] inline Operands evaluate_operands(Cell* args, BindingTable* table,
+                                                         const OperatorMessages& messages) {
+    if (!has_length(args, 2)) fail_operator(messages.arity, messages.name, 5);
+    const std::int32_t a = evaluate_first_operand(args, table, messages);
+    Cell* second = eval(pair_head(pair_tail(args)), table);
     if (second->kind != CellKind::Integer) {
         release_value(second);
         fail_operator(messages.type, messages.name, 6);
     }
     const std::int32_t b = integer_value(second);
     release_value(second);
-    return b;
-}
-
-// Both arguments are evaluated, first then second, before either is checked.
-// REQUIRES: the argument count has been checked.
-[[gnu::always_inline]] inline Operands evaluate_checked_operands(Cell* args, BindingTable* table,
-                                                                 const OperatorMessages& messages) {
-    const std::int32_t a = evaluate_first_operand(args, table, messages);
-    return {a, evaluate_second_operand(pair_head(pair_tail(args)), table, messages)};
-}
-
-[[gnu::always_inline]] inline Operands evaluate_operands(Cell* args, BindingTable* table,
-                                                         const OperatorMessages& messages) {
-    if (!has_length(args, 2)) fail_operator(messages.arity, messages.name, 5);
-    return evaluate_checked_operands(args, table, messages);
+    return {a, b};
 }
 
 // An operand that is an Integer literal, or a name bound to an Integer: the commonest operands of all, read without
